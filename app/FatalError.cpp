@@ -1,0 +1,64 @@
+// Reporting of errors that nothing else catches.
+#include "app/FatalError.h"
+
+#include "registry/DemoLogger.h"
+
+#include <windows.h>
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <typeinfo>
+
+namespace ostrel {
+namespace {
+
+std::string readableTypeName(const std::type_info& type) {
+  int status = 0;
+  std::unique_ptr<char, decltype(&std::free)> name(
+      abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
+  return status == 0 && name ? name.get() : type.name();
+}
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) {
+    return {};
+  }
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0);
+  std::wstring wide(size_t(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), wide.data(), length);
+  return wide;
+}
+
+int report(const std::string& typeName, const std::string& message) {
+  auto logger = demoLogger();
+  logger->critical("Stopped by an uncaught {}: {}", typeName, message);
+  logger->flush();
+
+  const std::wstring text = describeFatalError(typeName, message);
+  OutputDebugStringW(text.c_str());
+  MessageBoxW(nullptr, text.c_str(), kFatalErrorCaption,
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  return kFatalErrorExitCode;
+}
+
+}  // namespace
+
+std::wstring describeFatalError(const std::string& typeName, const std::string& message) {
+  return L"The demo stopped because of an error it cannot recover from.\n\n" + widen(message) +
+         L"\n\n(" + widen(typeName) + L")";
+}
+
+int runReportingFatalErrors(const std::function<int()>& body) {
+  try {
+    return body();
+  } catch (const std::exception& error) {
+    return report(readableTypeName(typeid(error)), error.what());
+  } catch (...) {
+    return report("exception of unknown type", "No description is available.");
+  }
+}
+
+}  // namespace ostrel

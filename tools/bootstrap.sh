@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# Prepares this machine (Debian 12, x86-64) to build and test the production: installs the
+# Debian packages it needs and builds the compiled Windows dependencies from Debian's own
+# source packages into a cache outside the checkout. Idempotent: a second run only checks.
+#
+# The cache lives in $OSTREL_DEPS (default ~/.cache/ostrel-deps); each library is built
+# into a folder keyed by its Debian version and by this script's recipe revision, and the
+# CMake project reads their locations from $OSTREL_DEPS/deps.cmake.
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+deps=${OSTREL_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/ostrel-deps}
+toolchain=$root/cmake/mingw-w64.cmake
+jobs=$(nproc)
+
+# Bump when a recipe below changes, so every cached build is made again.
+recipe=1
+
+assimp_version=5.2.5~ds0-1
+imgui_version=1.86+ds-1
+zlib_version=1:1.2.13.dfsg-1
+
+packages=(
+  # toolchains and build tools
+  build-essential cmake ninja-build pkg-config dpkg-dev
+  mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  clang-14 libclang-rt-14-dev
+  # header-only libraries, used by both builds
+  libspdlog-dev libfmt-dev libcereal-dev rapidjson-dev libstb-dev libutfcpp-dev libgtest-dev
+  # running and observing the Windows program
+  wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
+  # independent readers and content tools
+  python3 python3-mido assimp-utils
+)
+
+log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing_packages() {
+  local package status
+  for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || printf '%s\n' "$package"
+  done
+}
+
+install_packages() {
+  local missing
+  missing=$(missing_packages)
+  if [ -z "$missing" ]; then
+    log "Debian packages present"
+    return
+  fi
+  log "installing Debian packages:" $missing
+  as_root apt-get update -q
+  # shellcheck disable=SC2086
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $missing
+}
+
+# apt-get source needs source entries; copy the machine's main pocket (not security, whose
+# sources are not served) as a deb-src list once.
+enable_source_packages() {
+  local list=/etc/apt/sources.list.d/ostrel-deb-src.sources
+  [ -f "$list" ] && return
+  log "enabling Debian source packages"
+  awk 'BEGIN { RS=""; ORS="\n\n" } !/security/ { sub(/Types: deb/, "Types: deb-src"); print }' \
+    /etc/apt/sources.list.d/debian.sources | as_root tee "$list" >/dev/null
+  as_root apt-get update -q
+}
+
+# Unpacks a Debian source package at an exact version into $deps/src; patches are applied
+# by the recipes, not by dpkg-source, so that only the ones we choose are used.
+unpack_source() {
+  local package=$1 version=$2
+  local dir="$deps/src/${package}_${version#*:}"
+  if [ ! -f "$dir/.unpacked" ]; then
+    enable_source_packages
+    rm -rf "$dir" && mkdir -p "$dir"
+    (cd "$dir" && apt-get source -q --download-only "$package=$version" >/dev/null 2>&1 ||
+      { echo "apt-get source $package=$version failed" >&2; exit 1; })
+    (cd "$dir" && dpkg-source --skip-patches -x ./*.dsc tree >/dev/null 2>&1)
+    touch "$dir/.unpacked"
+  fi
+  printf '%s\n' "$dir/tree"
+}
+
+prefix_of() { printf '%s\n' "$deps/mingw/$1-${2#*:}-r$recipe"; }
+is_built() { [ -f "$1/.built" ]; }
+
+# Only the header folders we use, so the cross compiler never sees the rest of /usr/include.
+link_debian_headers() {
+  local dir=$deps/debian-include
+  mkdir -p "$dir"
+  ln -sfn /usr/include/spdlog "$dir/spdlog"
+  ln -sfn /usr/include/fmt "$dir/fmt"
+  ln -sfn /usr/include/cereal "$dir/cereal"
+  ln -sfn /usr/include/rapidjson "$dir/rapidjson"
+  ln -sfn /usr/include/stb "$dir/stb"
+  ln -sfn /usr/include/utf8cpp/utf8.h "$dir/utf8.h"
+  ln -sfn /usr/include/utf8cpp/utf8 "$dir/utf8"
+}
+
+build_minizip() {
+  local prefix; prefix=$(prefix_of minizip "$zlib_version")
+  is_built "$prefix" && return
+  log "building minizip $zlib_version for MinGW"
+  local source; source=$(unpack_source zlib "$zlib_version")/contrib/minizip
+  local work; work=$(mktemp -d)
+  for file in ioapi unzip zip iowin32 mztools; do
+    x86_64-w64-mingw32-gcc-posix -O2 -c "$source/$file.c" -o "$work/$file.o"
+  done
+  rm -rf "$prefix" && mkdir -p "$prefix/lib/pkgconfig" "$prefix/include/minizip"
+  x86_64-w64-mingw32-gcc-ar-posix rcs "$prefix/lib/libminizip.a" "$work"/*.o
+  cp "$source"/{ioapi,unzip,zip,iowin32,mztools,crypt}.h "$prefix/include/minizip/"
+  cat >"$prefix/lib/pkgconfig/minizip.pc" <<EOF
+prefix=$prefix
+Name: minizip
+Description: zip and unzip on zlib, built from Debian's zlib source
+Version: ${zlib_version#*:}
+Libs: -L\${prefix}/lib -lminizip -lz
+Cflags: -I\${prefix}/include/minizip
+EOF
+  rm -rf "$work"
+  touch "$prefix/.built"
+}
+
+build_assimp() {
+  local prefix; prefix=$(prefix_of assimp "$assimp_version")
+  is_built "$prefix" && return
+  log "building assimp $assimp_version (Collada importer only) for MinGW"
+  local source; source=$(unpack_source assimp "$assimp_version")
+  if [ ! -f "$source/.patched" ]; then
+    # Debian's draco patch would make draco mandatory; the two below only point at
+    # Debian's stb and utfcpp.
+    for patch in use-system-stb_image use-system-utf8cpp; do
+      patch -d "$source" -p1 -s <"$source/debian/patches/$patch.patch"
+    done
+    touch "$source/.patched"
+  fi
+  local build=$deps/build/assimp
+  rm -rf "$build"
+  PKG_CONFIG_LIBDIR=$(prefix_of minizip "$zlib_version")/lib/pkgconfig \
+  cmake -S "$source" -B "$build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_CXX_FLAGS="-I$deps/debian-include" -DCMAKE_C_FLAGS="-I$deps/debian-include" \
+    -DBUILD_SHARED_LIBS=OFF \
+    -DASSIMP_BUILD_ALL_IMPORTERS_BY_DEFAULT=OFF -DASSIMP_BUILD_COLLADA_IMPORTER=ON \
+    -DASSIMP_NO_EXPORT=ON -DASSIMP_BUILD_ALL_EXPORTERS_BY_DEFAULT=OFF \
+    -DASSIMP_BUILD_TESTS=OFF -DASSIMP_BUILD_ASSIMP_TOOLS=OFF -DASSIMP_BUILD_SAMPLES=OFF \
+    -DASSIMP_BUILD_ZLIB=OFF -DASSIMP_WARNINGS_AS_ERRORS=OFF -DASSIMP_INSTALL_PDB=OFF \
+    -DASSIMP_BUILD_DRACO=OFF >"$deps/build/assimp.log" 2>&1 ||
+    { tail -30 "$deps/build/assimp.log"; exit 1; }
+  cmake --build "$build" -j "$jobs" >>"$deps/build/assimp.log" 2>&1 ||
+    { tail -30 "$deps/build/assimp.log"; exit 1; }
+  cmake --install "$build" >/dev/null
+  rm -rf "$build"
+  touch "$prefix/.built"
+}
+
+build_imgui() {
+  local prefix; prefix=$(prefix_of imgui "$imgui_version")
+  is_built "$prefix" && return
+  log "building Dear ImGui $imgui_version with its Win32 and Direct3D 11 backends for MinGW"
+  local source; source=$(unpack_source imgui "$imgui_version")
+  local work; work=$(mktemp -d)
+  local file
+  for file in imgui imgui_draw imgui_tables imgui_widgets backends/imgui_impl_win32 \
+              backends/imgui_impl_dx11; do
+    x86_64-w64-mingw32-g++-posix -O2 -w -std=c++17 -I"$source" -c "$source/$file.cpp" \
+      -o "$work/$(basename "$file").o"
+  done
+  rm -rf "$prefix" && mkdir -p "$prefix/lib" "$prefix/include/imgui"
+  x86_64-w64-mingw32-gcc-ar-posix rcs "$prefix/lib/libimgui.a" "$work"/*.o
+  cp "$source"/{imgui.h,imconfig.h,imgui_internal.h,imstb_textedit.h} \
+     "$source"/backends/imgui_impl_{win32,dx11}.h "$prefix/include/imgui/"
+  rm -rf "$work"
+  touch "$prefix/.built"
+}
+
+build_googletest() {
+  local version; version=$(dpkg-query -W -f='${Version}' googletest)
+  local prefix; prefix=$(prefix_of googletest "$version")
+  is_built "$prefix" && return
+  log "building GoogleTest $version for MinGW"
+  local build=$deps/build/googletest
+  rm -rf "$build"
+  cmake -S /usr/src/googletest -B "$build" -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" >"$deps/build/googletest.log" 2>&1
+  cmake --build "$build" -j "$jobs" >>"$deps/build/googletest.log" 2>&1 ||
+    { tail -30 "$deps/build/googletest.log"; exit 1; }
+  cmake --install "$build" >/dev/null
+  rm -rf "$build"
+  touch "$prefix/.built"
+}
+
+write_dependency_list() {
+  local file=$deps/deps.cmake
+  cat >"$file.new" <<EOF
+# Written by tools/bootstrap.sh: where the dependencies of the Windows build live.
+set(OSTREL_DEBIAN_INCLUDE "$deps/debian-include")
+set(OSTREL_ASSIMP_PREFIX "$(prefix_of assimp "$assimp_version")")
+set(OSTREL_MINIZIP_PREFIX "$(prefix_of minizip "$zlib_version")")
+set(OSTREL_IMGUI_PREFIX "$(prefix_of imgui "$imgui_version")")
+set(OSTREL_GOOGLETEST_PREFIX "$(prefix_of googletest "$(dpkg-query -W -f='${Version}' googletest)")")
+EOF
+  mv "$file.new" "$file"
+}
+
+main() {
+  install_packages
+  mkdir -p "$deps/build" "$deps/src" "$deps/mingw"
+  link_debian_headers
+  build_minizip
+  build_assimp
+  build_imgui
+  build_googletest
+  write_dependency_list
+  log "dependencies ready in $deps"
+}
+
+main "$@"

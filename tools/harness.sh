@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Runs a command inside a private world for the Windows program: its own Xvfb display, its
+# own PulseAudio server with a null sink (real-time playback, no sound card needed), and a
+# Wine prefix of its own under out/. Every service it starts is stopped by its process id
+# when the command ends, whether it passed or failed. Nothing of the user's is touched:
+# HOME and XDG_RUNTIME_DIR point into a temporary folder for the duration.
+#
+#   tools/harness.sh COMMAND [ARGS...]
+#
+# The command sees DISPLAY, PULSE_SERVER, WINEPREFIX and OSTREL_HARNESS=1.
+set -uo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+prefix=${OSTREL_WINEPREFIX:-$root/out/wineprefix}
+state=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-harness.XXXXXX")
+pids=()
+
+say() { printf 'harness: %s\n' "$*" >&2; }
+
+stop_services() {
+  # Wine first (its processes talk to X and PulseAudio), then the services, newest first.
+  if [ -n "${wineserver_pid:-}" ]; then
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
+  fi
+  local index
+  for ((index = ${#pids[@]} - 1; index >= 0; index--)); do
+    kill "${pids[index]}" 2>/dev/null
+  done
+  for pid in "${pids[@]}"; do
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
+  rm -rf "$state"
+}
+trap stop_services EXIT
+trap 'exit 130' INT TERM
+
+wait_until() {
+  local what=$1; shift
+  for _ in $(seq 100); do
+    "$@" >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  say "$what did not come up"
+  exit 1
+}
+
+start_display() {
+  exec 3>"$state/display"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset >"$state/xvfb.log" 2>&1 &
+  pids+=($!)
+  exec 3>&-
+  wait_until "Xvfb" test -s "$state/display"
+  export DISPLAY=":$(head -n 1 "$state/display")"
+  wait_until "the X display $DISPLAY" xdpyinfo
+}
+
+start_sound() {
+  local socket=$state/pulse/native
+  mkdir -p "$state/pulse"
+  pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+    --system=no --log-target=file:"$state/pulseaudio.log" \
+    --load="module-null-sink sink_name=ostrel_null sink_properties=device.description=Null" \
+    --load="module-native-protocol-unix socket=$socket auth-anonymous=1" &
+  pids+=($!)
+  export PULSE_SERVER=unix:$socket
+  wait_until "PulseAudio" pactl info
+  pactl set-default-sink ostrel_null
+}
+
+start_wine() {
+  export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
+  # No Mono or Gecko: the program needs neither, and asking for them would stall set-up.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$prefix/.ready" ]; then
+    say "creating the Wine prefix $prefix"
+    rm -rf "$prefix" && mkdir -p "$(dirname "$prefix")"
+    timeout 300 wineboot -i >"$state/wineboot.log" 2>&1 || { cat "$state/wineboot.log" >&2; exit 1; }
+    wineserver -w
+    touch "$prefix/.ready"
+  fi
+  # One server for the whole run, so each test does not pay for starting Wine afresh.
+  wineserver -f -p >"$state/wineserver.log" 2>&1 &
+  wineserver_pid=$!
+  pids+=("$wineserver_pid")
+}
+
+export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+start_display
+start_sound
+start_wine
+export OSTREL_HARNESS=1
+
+"$@"
