@@ -5,9 +5,10 @@
 # when the command ends, whether it passed or failed. Nothing of the user's is touched:
 # HOME and XDG_RUNTIME_DIR point into a temporary folder for the duration.
 #
-#   tools/harness.sh COMMAND [ARGS...]
+#   tools/harness.sh [--user-session] COMMAND [ARGS...]
 #
-# The command sees DISPLAY, PULSE_SERVER, WINEPREFIX and OSTREL_HARNESS=1.
+# The command sees DISPLAY, PULSE_SERVER, WINEPREFIX and OSTREL_HARNESS=1. With
+# --user-session the user's own display and sound are used instead (only Wine is private).
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,6 +22,7 @@ stop_services() {
   # Wine first (its processes talk to X and PulseAudio), then the services, newest first.
   if [ -n "${wineserver_pid:-}" ]; then
     WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
+    WINEPREFIX=$prefix timeout 10 wineserver -w >/dev/null 2>&1
   fi
   local index
   for ((index = ${#pids[@]} - 1; index >= 0; index--)); do
@@ -86,11 +88,14 @@ start_wine() {
   pids+=("$wineserver_pid")
 }
 
-export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-
-start_display
-start_sound
+if [ "${1:-}" = --user-session ]; then
+  shift
+else
+  export HOME=$state/home XDG_RUNTIME_DIR=$state/runtime
+  mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+  start_display
+  start_sound
+fi
 start_wine
 export OSTREL_HARNESS=1
 

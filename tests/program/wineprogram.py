@@ -1,0 +1,81 @@
+"""Running the Windows programs under Wine in the test harness, as a viewer would."""
+
+import os
+import pathlib
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+SOURCE_DIR = pathlib.Path(os.environ.get("OSTREL_SOURCE_DIR", "."))
+ARTIFACTS = pathlib.Path(os.environ.get("OSTREL_ARTIFACTS", "artifacts"))
+
+
+def require_harness():
+    if not os.environ.get("OSTREL_HARNESS"):
+        raise unittest.SkipTest("needs tools/harness.sh (display, sound, Wine prefix)")
+
+
+class WorkingDirectory:
+    """A fresh working directory holding a link to the production's resources folder."""
+
+    def __init__(self):
+        self.path = pathlib.Path(tempfile.mkdtemp(prefix="ostrel-run-"))
+        (self.path / "resources").symlink_to(SOURCE_DIR / "resources")
+
+    def __enter__(self):
+        return self.path
+
+    def __exit__(self, *exc):
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+class Program:
+    """A Windows program started under Wine in the background."""
+
+    def __init__(self, exe, cwd, env=None):
+        # Output goes to a file, not a pipe: Wine's services may inherit it and outlive us.
+        self.log = tempfile.TemporaryFile()
+        self.process = subprocess.Popen(
+            ["wine", str(exe)], cwd=cwd, env={**os.environ, **(env or {})},
+            stdout=self.log, stderr=subprocess.STDOUT)
+
+    def wait(self, timeout):
+        try:
+            self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            raise AssertionError(f"still running after {timeout} s")
+        return self.process.returncode
+
+    def output(self):
+        self.log.seek(0)
+        return self.log.read().decode(errors="replace")
+
+
+def find_window(name, timeout=30):
+    """The X id of the first visible window whose title is exactly name."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                               capture_output=True, text=True)
+        ids = found.stdout.split()
+        if ids:
+            return ids[0]
+        time.sleep(0.2)
+    raise AssertionError(f"no window named {name!r} within {timeout} s")
+
+
+def press_key(window, key):
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
+
+
+def screenshot(name):
+    """Saves the whole screen as artifacts/NAME.png and returns its path."""
+    ARTIFACTS.mkdir(parents=True, exist_ok=True)
+    path = ARTIFACTS / f"{name}.png"
+    subprocess.run(["import", "-window", "root", str(path)], check=True)
+    return path
