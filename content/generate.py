@@ -23,7 +23,7 @@ TIMELINE_NAME = "Brannoch.mid"
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--out", default=os.path.join(HERE, "..", "resources"),
+    parser.add_argument("--out", default=os.path.normpath(os.path.join(HERE, "..", "resources")),
                         help="folder to write into (default: resources/)")
     parser.add_argument("--timeline", action="store_true", help="write only the timeline")
     args = parser.parse_args()

@@ -28,14 +28,14 @@ INSTRUMENTS = {
     "kick": Instrument(24, True, 1.00, 0.0, 0.00, 0.0, "drums", 0.5),
     "snare": Instrument(24, True, 0.55, 0.0, 0.22, 0.0, "drums", 0.5),
     "clap": Instrument(25, True, 0.45, 0.05, 0.30, 0.0, "drums", 0.5),
-    "hat": Instrument(0, True, 0.30, 0.25, 0.05, 0.0, "drums", 0.3),
-    "ohat": Instrument(0, True, 0.22, -0.25, 0.08, 0.0, "drums", 0.6),
+    "hat": Instrument(0, True, 0.50, 0.25, 0.05, 0.0, "drums", 0.3),
+    "ohat": Instrument(0, True, 0.36, -0.25, 0.08, 0.0, "drums", 0.6),
     "crash": Instrument(0, True, 0.35, -0.1, 0.20, 0.0, "drums", 2.5),
     "tom": Instrument(24, True, 0.45, -0.3, 0.20, 0.0, "drums", 0.6),
     "bass": Instrument(38, False, 0.85, 0.0, 0.00, 0.0, "low", 0.15),
     "wob": Instrument(81, False, 0.85, 0.0, 0.00, 0.0, "wob", 0.15),
     "pad": Instrument(89, False, 0.75, 0.0, 0.35, 0.0, "music", 1.5),
-    "choir": Instrument(91, False, 0.55, 0.0, 0.45, 0.0, "music", 1.5),
+    "choir": Instrument(91, False, 0.40, 0.0, 0.45, 0.0, "music", 1.5),
     "stab": Instrument(90, False, 0.60, 0.0, 0.25, 0.15, "music", 0.4),
     "arp": Instrument(80, False, 0.30, None, 0.20, 0.30, "music", 0.2),
     "lead": Instrument(81, False, 0.50, 0.0, 0.22, 0.25, "lead", 0.4),
@@ -96,6 +96,7 @@ def render_sheet(keys, workdir):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     audio = np.fromfile(sheet_raw, dtype="<f4").reshape(-1, 2).astype(np.float64)
     cuts = {}
+    heads = []
     for k, (start_ms, length_ms) in zip(keys, slots):
         expected = start_ms * RATE // 1000
         window = np.abs(audio[expected - 256:expected + 1024]).max(axis=1)
@@ -104,6 +105,7 @@ def render_sheet(keys, workdir):
             raise RuntimeError(f"sample sheet: {k} rendered silent")
         first = expected - 256 + int(sounding[0])
         onset = first - first % 64  # the processing block in which the note started
+        heads.append(first - onset)
         if np.abs(audio[onset - 512:onset]).max() > 0:
             raise RuntimeError(f"sample sheet: {k} does not start from silence")
         frames = length_ms * RATE // 1000
@@ -111,7 +113,7 @@ def render_sheet(keys, workdir):
         fade = min(len(cut), int(0.004 * RATE))
         cut[len(cut) - fade:] *= np.linspace(1, 0, fade)[:, None]
         cuts[k] = cut
-    return cuts
+    return cuts, heads
 
 
 def pan_gains(pan):
@@ -143,6 +145,17 @@ def sine_sub(bus, note, gain):
     bus[start:end, 1] += wave
 
 
+SWELL_RING = 256  # frames the reverse cymbal sounds after its peak, fading out
+
+
+def swell_to_peak(cut):
+    """The reverse cymbal up to its loudest point and a short fade after it."""
+    peak = int(np.argmax(np.abs(cut).max(axis=1)))
+    out = cut[:peak + SWELL_RING].copy()
+    out[peak:] *= np.linspace(1, 0, len(out) - peak)[:, None]
+    return out
+
+
 def arp_pan(note):
     return 0.35 if (note.tick // STEP) % 2 else -0.35
 
@@ -162,7 +175,8 @@ def mix_parts(song, cuts):
         cut = cuts[sheet_key(note)]
         frame = tick_to_frame(note.tick)
         if note.part == "revcym":
-            frame -= int(np.argmax(np.abs(cut).max(axis=1)))  # its swell peaks on the beat
+            cut = swell_to_peak(cut)
+            frame -= len(cut) - SWELL_RING  # its swell peaks on the beat and stops there
         pan = arp_pan(note) if inst.pan is None else inst.pan
         place(buses[inst.bus], cut, frame, inst.gain, pan)
         if inst.reverb:
@@ -280,12 +294,24 @@ def encode_ogg(wav_path, ogg_path, title):
                     "-a", "Quorvel feat. Tessane", "-o", ogg_path, wav_path], check=True)
 
 
-def decoded_peak_db(ogg_path, workdir):
+def check_decoded(ogg_path, pcm, workdir):
+    """Peak of the decoded Ogg in dBFS, and its offset in frames against the PCM (which
+    must be 0: no encoder delay left in the stream) found by cross-correlating a second
+    of each around the first drop."""
     raw = os.path.join(workdir, "check.raw")
     subprocess.run(["oggdec", "-Q", "-R", "-b", "16", "-e", "0", "-o", raw, ogg_path],
                    check=True)
-    peak = max(1, int(np.abs(np.fromfile(raw, dtype="<i2").astype(np.int32)).max()))
-    return 20 * math.log10(peak / 32768.0)
+    decoded = np.fromfile(raw, dtype="<i2").reshape(-1, 2)
+    if len(decoded) != len(pcm):
+        raise RuntimeError(f"{ogg_path}: decodes to {len(decoded)} frames, not {len(pcm)}")
+    peak = max(1, int(np.abs(decoded.astype(np.int32)).max()))
+    start = tick_to_frame(24 * 1920) - RATE // 2
+    a = decoded[start:start + RATE, 0].astype(np.float64)
+    b = pcm[start:start + RATE, 0].astype(np.float64)
+    corr = np.fft.irfft(np.fft.rfft(a, 2 * RATE) * np.conj(np.fft.rfft(b, 2 * RATE)))
+    lag = int(np.argmax(corr))
+    lag = lag - 2 * RATE if lag > RATE else lag
+    return 20 * math.log10(peak / 32768.0), lag
 
 
 def render_song(song, ogg_path, report, max_peak_db=-1.2):
@@ -295,7 +321,9 @@ def render_song(song, ogg_path, report, max_peak_db=-1.2):
     with tempfile.TemporaryDirectory() as workdir:
         keys = {sheet_key(n) for n in song.notes if n.part != "sub"}
         report(f"rendering {len(keys)} distinct notes with FluidSynth")
-        cuts = render_sheet(keys, workdir)
+        cuts, heads = render_sheet(keys, workdir)
+        report(f"note heads: first sound 0 to {max(heads)} frames after the note's start"
+               f" ({sum(h == 0 for h in heads)} at 0, {sum(h == 1 for h in heads)} at 1)")
         report("mixing")
         master, _ = mix(song, cuts)
         ceiling_db = -2.0
@@ -304,9 +332,9 @@ def render_song(song, ogg_path, report, max_peak_db=-1.2):
             pcm, loud, peak = master_to_pcm(master, meter, ceiling_db)
             write_wav(wav_path, pcm)
             encode_ogg(wav_path, ogg_path, "Brannoch (2-bar edit)")
-            decoded = decoded_peak_db(ogg_path, workdir)
+            decoded, lag = check_decoded(ogg_path, pcm, workdir)
             report(f"ceiling {ceiling_db:.1f} dBFS: {loud:.2f} LUFS, true peak {peak:.2f} dBTP,"
-                   f" decoded peak {decoded:.2f} dBFS")
+                   f" decoded peak {decoded:.2f} dBFS, decoded lag {lag} frames")
             if decoded <= max_peak_db:
                 return pcm
             ceiling_db -= max(0.2, decoded - max_peak_db)

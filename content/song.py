@@ -271,6 +271,8 @@ def full_section(s, first, end, variant):
         s.arp(i, chord, 50, pattern=(0, 2, 1, 3, 2, 4, 3, 1))
         phrase = THEME if (k // 8) % 2 == 0 else ANSWER
         s.melody("lead", i, phrase[k % 8], 96, transpose=12 if variant == 4 and k >= 8 else 0)
+        if variant >= 3:  # the last drop doubles the lead an octave up
+            s.melody("lead", i, phrase[k % 8], 70, transpose=24 if variant == 4 and k >= 8 else 12)
         if variant in (2, 4) and k % 8 < 2:
             s.wobble(i, chord, 1, 4, vel=84)
         if k % 8 == 7:
@@ -300,11 +302,11 @@ def break_(s, first, end):
     # Sparse: pad, bell and a soft lead, no drums; a roll leads out.
     for i in range(first, end):
         chord = BREAK[i - first]
-        s.pad(i, chord, vel=70)
-        s.add("bass", bar(i), 16 * STEP, CHORDS[chord][1], 64)
-        s.arp(i, chord, 34, every=2)
+        s.pad(i, chord, vel=58)
+        s.add("bass", bar(i), 16 * STEP, CHORDS[chord][1], 50)
+        s.arp(i, chord, 30, every=2)
     for i in range(first, end, 2):
-        s.melody("bell", i, BELL, 66)
+        s.melody("bell", i, BELL, 60)
     s.roll(end - 1, 2, 40, 70)
 
 
@@ -328,11 +330,11 @@ def rise(s, first, end, stage):
             s.hats16(i, 70 + 2 * k)
             if k < 7:
                 s.roll(i, (4, 4, 4, 4, 4, 4, 8)[k], 70 + 6 * k, 84 + 6 * k)
-                s.chord_bar("stab", i, chord, [0, 4, 8, 12], 2, 70 + 3 * k)
+                s.chord_bar("stab", i, chord, [0, 4, 8, 12], 2, 60 + 3 * k)
     if stage == 3:
         s.melody("lead", first, THEME[0], 84, transpose=0)
         s.melody("lead", first + 4, THEME[4], 90, transpose=0)
-        s.riser(first, end, 1.0)
+        s.riser(first, end, 0.8)
         s.reverse_cymbal(end)
         # The breath before the drop: the last half bar holds only the riser and the swell.
         s.span("mute", bar(end) - 8 * STEP, bar(end), 0)
