@@ -43,22 +43,34 @@ def byte_of(v):
     return (v - 1) * 255 // 126
 
 
-def color_velocities(value):
-    """Three velocities whose packed bytes (high, middle, low) come nearest below value.
+def packed(velocities):
+    high, middle, low = (byte_of(v) for v in velocities)
+    return (high * 65536 + middle * 256 + low) / 16777215
 
-    A velocity reaches only 127 of the 256 byte values, so each byte takes the largest
-    reachable value that fits and the remainder goes to the next.
+
+def color_velocities(value):
+    """Three velocities whose packed bytes (high, middle, low) come nearest to value.
+
+    A velocity reaches only 127 of the 256 byte values, so for each high byte the middle
+    and low bytes take the largest reachable values that fit below, and the best wins.
     """
-    remainder = round(max(0.0, min(1.0, value)) * 16777215)
-    result = []
-    for weight in (65536, 256, 1):
-        best = 1
-        for v in range(1, 128):
-            if byte_of(v) * weight <= remainder:
-                best = v
-        remainder -= byte_of(best) * weight
-        result.append(best)
-    return result
+    target = round(max(0.0, min(1.0, value)) * 16777215)
+    best = None
+    for high in range(1, 128):
+        remainder = target - byte_of(high) * 65536
+        if remainder < -65536:
+            break
+        result = [high]
+        for weight in (256, 1):
+            pick = 1
+            for v in range(1, 128):
+                if byte_of(v) * weight <= remainder:
+                    pick = v
+            remainder -= byte_of(pick) * weight
+            result.append(pick)
+        if best is None or abs(packed(result) - value) < abs(packed(best) - value):
+            best = result
+    return best
 
 
 class Track:
