@@ -10,6 +10,7 @@ import math
 import os
 import subprocess
 import tempfile
+import wave
 from collections import namedtuple
 
 import mido
@@ -140,9 +141,9 @@ def sine_sub(bus, note, gain):
     freq = 440.0 * 2 ** ((note.key - 69) / 12)
     t = np.arange(n) / RATE
     env = np.minimum(1.0, np.minimum(t / 0.005, (n - 1 - np.arange(n)) / (0.02 * RATE)))
-    wave = np.sin(2 * math.pi * freq * t) * env * gain * note.vel / 127
-    bus[start:end, 0] += wave
-    bus[start:end, 1] += wave
+    tone = np.sin(2 * math.pi * freq * t) * env * gain * note.vel / 127
+    bus[start:end, 0] += tone
+    bus[start:end, 1] += tone
 
 
 SWELL_RING = 256  # frames the reverse cymbal sounds after its peak, fading out
@@ -280,7 +281,6 @@ def master_to_pcm(master, meter, ceiling_db, target_lufs=-14.0):
 
 
 def write_wav(path, pcm):
-    import wave
     with wave.open(path, "wb") as w:
         w.setnchannels(2)
         w.setsampwidth(2)
