@@ -30,7 +30,7 @@ packages=(
   # running and observing the Windows program
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   # independent readers and content tools
-  python3 python3-mido assimp-utils
+  python3 python3-mido assimp-utils sox
 )
 
 log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }
