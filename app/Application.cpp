@@ -105,6 +105,7 @@ bool Application::registerWindowClass() {
 }
 
 void Application::createWindowAndDevice(GraphicsContext* graphics, HWND& window) {
+  this->graphics = graphics;  // from the start, so that a failure can leave fullscreen
   const Configuration::Position position = configuration->uiState["mainWindowPosition"];
   window = graphics->createWindow(settings->width, settings->height, position.first,
                                   position.second);
@@ -113,7 +114,6 @@ void Application::createWindowAndDevice(GraphicsContext* graphics, HWND& window)
   if (settings->alwaysOnTop == 1) {
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   }
-  this->graphics = graphics;
 }
 
 std::map<std::string, Resources::NoteParameterMap> Application::getTrackParameterMapping() const {
@@ -126,6 +126,16 @@ void Application::runFrame() {
 
 void Application::quit(UINT exitCode) {
   endProcess(*logger, exitCode);
+}
+
+void Application::runEndingOnFatalError(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const GraphicsError& error) {
+    endAfterFatalError(error, error.exitCode(), graphics);
+  } catch (const std::exception& error) {
+    endAfterFatalError(error, kFatalErrorExitCode, graphics);
+  }
 }
 
 void Application::endAfterFatalError(const std::exception& error, UINT exitCode,

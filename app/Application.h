@@ -10,6 +10,7 @@
 #include <spdlog/spdlog.h>
 
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -56,9 +57,13 @@ public:
   // only if the process cannot be ended; the caller then carries on.
   void quit(UINT exitCode = 0);
 
-  // For an error nothing can recover from once the window may exist: leaves fullscreen so
-  // the viewer can read it, reports it in a message box and the log, then ends as quit
-  // does, with exitCode.
+  // Runs body, the part of the run during which the window may exist. An error escaping it
+  // ends the run through endAfterFatalError: with the result code of a failed depth buffer,
+  // else with exit code 1.
+  void runEndingOnFatalError(const std::function<void()>& body);
+
+  // For an error nothing can recover from: leaves fullscreen so the viewer can read it,
+  // reports it in a message box and the log, then ends as quit does, with exitCode.
   static void endAfterFatalError(const std::exception& error, UINT exitCode,
                                  GraphicsContext* graphics);
 

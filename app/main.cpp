@@ -2,7 +2,6 @@
 #include "app/Application.h"
 #include "app/FatalError.h"
 #include "app/GraphicsContext.h"
-#include "app/GraphicsError.h"
 #include "app/Logging.h"
 #include "app/UiBinding.h"
 #include "config/ConfigManager.h"
@@ -109,18 +108,11 @@ int runProduction(HINSTANCE instance) {
     return 0;
   }
 
-  try {
+  application.runEndingOnFatalError([&application, &logger] {
     [[maybe_unused]] const HWND window = openMainWindow(application, *logger);
     hideMouseCursor();
     runFrameLoop(application, *graphicsContext);
-  } catch (const GraphicsError& error) {
-    Application::endAfterFatalError(error, error.exitCode(), graphicsContext);
-    return int(error.exitCode());
-  } catch (const std::exception& error) {
-    Application::endAfterFatalError(error, kFatalErrorExitCode, graphicsContext);
-    return kFatalErrorExitCode;
-  }
-
+  });
   application.quit();
   return 0;
 }
