@@ -44,12 +44,19 @@ void endProcess(spdlog::logger& logger, UINT exitCode) {
   CloseHandle(process);
 }
 
+// Set once a fatal error is being reported: the message box's own message loop may still
+// resize the window, and half-rebuilt buffers must not be touched again.
+bool endingAfterFatalError = false;
+
 GraphicsContext* graphicsOf(HWND window) {
   return reinterpret_cast<GraphicsContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // The binding's device objects go while the buffers change size, and come back after.
 void resizeWindowContent(HWND window, std::uint16_t width, std::uint16_t height) {
+  if (endingAfterFatalError) {
+    return;
+  }
   GraphicsContext* graphics = graphicsOf(window);
   try {
     releaseUiDeviceObjects();
@@ -140,6 +147,7 @@ void Application::runEndingOnFatalError(const std::function<void()>& body) {
 
 void Application::endAfterFatalError(const std::exception& error, UINT exitCode,
                                      GraphicsContext* graphics) {
+  endingAfterFatalError = true;
   if (graphics && graphics->swapChain) {
     graphics->swapChain->SetFullscreenState(FALSE, nullptr);
   }

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 #include <system_error>
 #include <utility>
