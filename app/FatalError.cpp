@@ -51,11 +51,15 @@ std::wstring describeFatalError(const std::string& typeName, const std::string& 
          L"\n\n(" + widen(typeName) + L")";
 }
 
+int reportFatalError(const std::exception& error) {
+  return report(readableTypeName(typeid(error)), error.what());
+}
+
 int runReportingFatalErrors(const std::function<int()>& body) {
   try {
     return body();
   } catch (const std::exception& error) {
-    return report(readableTypeName(typeid(error)), error.what());
+    return reportFatalError(error);
   } catch (...) {
     return report("exception of unknown type", "No description is available.");
   }

@@ -3,6 +3,7 @@
 // without a word.
 #pragma once
 
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -10,6 +11,10 @@ namespace ostrel {
 
 // The text shown for an error of the given type (a readable type name) and message.
 std::wstring describeFatalError(const std::string& typeName, const std::string& message);
+
+// Logs error at critical and shows it in a message box naming what failed, in front of
+// every window. Returns kFatalErrorExitCode.
+int reportFatalError(const std::exception& error);
 
 // Runs body and returns its result. An exception that escapes it is logged at critical,
 // shown in a message box naming what failed, and turned into exit code kFatalErrorExitCode.

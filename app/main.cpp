@@ -1,25 +1,118 @@
 // The entry point: brings the production up in order, runs it and ends the process.
 #include "app/Application.h"
 #include "app/FatalError.h"
+#include "app/GraphicsContext.h"
 #include "app/Logging.h"
+#include "app/UiBinding.h"
+#include "config/ConfigManager.h"
+#include "config/Configuration.h"
+#include "config/ScreenSettings.h"
 #include "registry/DemoLogger.h"
 #include "registry/Resources.h"
+#include "ui/SetupDialog.h"
 
 #include <windows.h>
 
 namespace ostrel {
 namespace {
 
+constexpr const char* kConfigFileName = "config.json";
+
+// The process-wide records. Configuration and settings exist from static initialisation
+// (the settings all zero); the graphics from the moment the window is made. None is ever
+// destroyed.
+Configuration configuration;
+ScreenSettings screenSettings;
+GraphicsContext* graphicsContext = nullptr;
+
+// The setup dialog, its result kept in the configuration (or, when it chose no resolution,
+// the configuration's settings taken instead), and "config.json" written for Run and Cancel
+// alike. Returns false when the viewer cancelled.
+bool runSetup(HINSTANCE instance, Application& application, const ConfigManager& configManager,
+              spdlog::logger& logger) {
+  logger.debug("Opening setup window");
+  screenSettings = ScreenSettings{};
+  setSetupDialogSettings(&screenSettings);
+  const INT_PTR result = runSetupDialog(instance);
+  if (screenSettings.height != 0) {
+    application.storeSettings();
+  } else {
+    application.loadSettings();
+  }
+  logger.debug("Setup window closed");
+  configManager.save();
+  return result != 0;
+}
+
+void setFirstViewport(GraphicsContext& graphics) {
+  D3D11_VIEWPORT viewport{};
+  viewport.Width = float(screenSettings.width);
+  viewport.Height = float(screenSettings.height);
+  viewport.MaxDepth = 1.0f;
+  graphics.context->RSSetViewports(1, &viewport);
+}
+
+// The window, device, swap chain and depth buffer, the UI binding and the first viewport.
+// Returns the window. Throws GraphicsError.
+HWND openMainWindow(Application& application, spdlog::logger& logger) {
+  application.registerWindowClass();
+  logger.info("Window handler procedure assigned");
+
+  logger.info("DirectX: creating context");
+  graphicsContext = new GraphicsContext();
+  HWND window = nullptr;
+  application.createWindowAndDevice(graphicsContext, window);
+
+  initialiseUiBinding(window, graphicsContext->device.Get(), graphicsContext->context.Get(),
+                      float(screenSettings.width), float(screenSettings.height));
+  logger.info("DirectX: creating viewport");
+  setFirstViewport(*graphicsContext);
+  return window;
+}
+
+// Once the audio is loaded, the pointer has no business over the production.
+void hideMouseCursor() {
+  ShowCursor(FALSE);
+}
+
+// One frame per pass, presented with the chosen sync interval, and at most one window
+// message per pass, so that a stream of messages never holds a frame back. Returns when
+// the quit message arrives (Escape or a closed window).
+void runFrameLoop(Application& application, GraphicsContext& graphics) {
+  MSG message{};
+  for (;;) {
+    runUiFrame();
+    application.runFrame();
+    graphics.swapChain->Present(screenSettings.vsync, 0);
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+      if (message.message == WM_QUIT) {
+        return;
+      }
+    }
+  }
+}
+
 int runProduction(HINSTANCE instance) {
   const Resources resources = masterResources();
   setupLogging();
   auto logger = demoLogger();
+  const ConfigManager configManager(&configuration, kConfigFileName);
 
   logger->info("Creating instance of Demo");
-  Application application(instance, nullptr, nullptr);
-  logger->debug("Opening setup window");
-  logger->debug("Setup window closed");
+  Application application(instance, &configuration, &screenSettings);
 
+  if (!runSetup(instance, application, configManager, *logger)) {
+    application.quit();
+    return 0;
+  }
+
+  application.runEndingOnFatalError([&application, &logger] {
+    [[maybe_unused]] const HWND window = openMainWindow(application, *logger);
+    hideMouseCursor();
+    runFrameLoop(application, *graphicsContext);
+  });
   application.quit();
   return 0;
 }

@@ -73,6 +73,39 @@ def press_key(window, key):
     subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
 
 
+def press_keys(window, *keys):
+    """Presses keys one after another into window, with a pause a hand would leave."""
+    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    for key in keys:
+        subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
+        time.sleep(0.15)
+
+
+def click(window, x, y):
+    """Left click at (x, y) pixels inside window."""
+    subprocess.run(["xdotool", "mousemove", "--window", window, str(round(x)), str(round(y)),
+                    "click", "1"], check=True)
+
+
+def window_ids(name):
+    """X ids of the visible windows whose title is exactly name (none is fine)."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{name}$"],
+                           capture_output=True, text=True)
+    return found.stdout.split()
+
+
+def geometry(window):
+    """(x, y, width, height, border) of window on the screen, as xwininfo reports them."""
+    info = subprocess.run(["xwininfo", "-id", window], capture_output=True, text=True,
+                          check=True).stdout
+    fields = {}
+    for line in info.splitlines():
+        key, _, value = line.strip().partition(":")
+        fields[key] = value.strip()
+    return (int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"]),
+            int(fields["Width"]), int(fields["Height"]), int(fields["Border width"]))
+
+
 def screenshot(name):
     """Saves the whole screen as artifacts/NAME.png and returns its path."""
     ARTIFACTS.mkdir(parents=True, exist_ok=True)
