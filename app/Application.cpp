@@ -1,6 +1,7 @@
 // The application object and the end of the process.
 #include "app/Application.h"
 
+#include "audio/AudioManager.h"
 #include "registry/DemoLogger.h"
 
 namespace ostrel {
@@ -28,6 +29,11 @@ Application::Application(HINSTANCE instance, Configuration* configuration,
 
 std::map<std::string, Resources::NoteParameterMap> Application::getTrackParameterMapping() const {
   return resources.trackParameterMapping;
+}
+
+void Application::storeAudio(AudioManager* audioManager) {
+  audio = audioManager;
+  midiEvents = audioManager->midiEvents;
 }
 
 void Application::quit() {

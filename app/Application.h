@@ -32,6 +32,9 @@ public:
   // A copy of the registry's track name -> note name -> parameter name table.
   std::map<std::string, Resources::NoteParameterMap> getTrackParameterMapping() const;
 
+  // Keeps the audio manager and its MIDI event reader (not owned).
+  void storeAudio(AudioManager* audioManager);
+
   // Ends the process with exit code 0: closes its windows, then terminates it. Returns only
   // if the process cannot be ended; the caller then carries on.
   void quit();

@@ -55,11 +55,22 @@ std::string FileByteSource::name() const {
 }
 
 std::filesystem::path pathFromCallArgument(const void* file, bool unicode) {
-  if (unicode) {
-    return std::filesystem::path(static_cast<const wchar_t*>(file));
+  try {
+    if (unicode) {
+      const auto* wide = static_cast<const wchar_t*>(file);
+#ifdef _WIN32
+      return std::filesystem::path(wide);
+#else
+      // Elsewhere wide text is UTF-32; converted as such, not through the C locale.
+      const std::wstring text(wide);
+      return std::filesystem::path(std::u32string(text.begin(), text.end()));
+#endif
+    }
+    const auto* text = static_cast<const char*>(file);
+    return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(text)));
+  } catch (const std::exception& error) {
+    throw BassError(BASS_ERROR_FILEOPEN, std::string("the file name cannot be used: ") + error.what());
   }
-  const auto* text = static_cast<const char*>(file);
-  return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(text)));
 }
 
 }  // namespace ostrel::bass
