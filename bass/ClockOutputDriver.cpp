@@ -6,7 +6,6 @@
 #include "bass/bass.h"
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -27,7 +26,7 @@ public:
 
   ~ClockOutputDevice() override {
     {
-      std::lock_guard lock(mutex);
+      std::lock_guard lock(wakeMutex);
       stopping = true;
     }
     wake.notify_all();
@@ -35,7 +34,9 @@ public:
   }
 
   std::uint64_t playedFrames() override {
-    return std::min(elapsedFrames(), rendered.load());
+    std::lock_guard lock(clockMutex);
+    lastReported = std::max(lastReported, std::min(clockFrames(), rendered));
+    return lastReported;
   }
 
 private:
@@ -44,17 +45,31 @@ private:
     return static_cast<std::uint64_t>(elapsed.count()) * kSampleRate / 1000000000u;
   }
 
+  // The device's clock: wall time less the time it stood starved. Call with clockMutex held.
+  std::uint64_t clockFrames() const { return elapsedFrames() - stalledFrames; }
+
+  // How many frames to render now: up to the lead ahead of the clock. A thread woken too
+  // late finds the clock past what was rendered; like a real device whose buffer ran dry, the
+  // clock then waits rather than skipping sound it never had.
+  std::size_t framesDue() {
+    std::lock_guard lock(clockMutex);
+    const std::uint64_t clock = clockFrames();
+    if (clock > rendered) {
+      stalledFrames += clock - rendered;
+    }
+    return static_cast<std::size_t>(clockFrames() + kLeadFrames - rendered);
+  }
+
   void run() {
     std::vector<std::int16_t> buffer;
-    std::unique_lock lock(mutex);
+    std::unique_lock lock(wakeMutex);
     while (!stopping) {
-      const std::uint64_t target = elapsedFrames() + kLeadFrames;
-      const std::uint64_t done = rendered.load();
-      if (target > done) {
-        const auto frames = static_cast<std::size_t>(target - done);
+      const std::size_t frames = framesDue();
+      if (frames > 0) {
         buffer.resize(frames * kChannels);
         source.render(buffer.data(), frames);
-        rendered.store(target);
+        std::lock_guard clockLock(clockMutex);
+        rendered += frames;
       }
       wake.wait_for(lock, kWakeInterval, [this] { return stopping; });
     }
@@ -62,8 +77,11 @@ private:
 
   FrameSource& source;
   const Clock::time_point start;
-  std::atomic<std::uint64_t> rendered{0};
-  std::mutex mutex;
+  std::mutex clockMutex;  // guards the three counts below
+  std::uint64_t rendered = 0;
+  std::uint64_t stalledFrames = 0;
+  std::uint64_t lastReported = 0;
+  std::mutex wakeMutex;
   std::condition_variable wake;
   bool stopping = false;
   std::thread worker;  // last: it starts running in the constructor
