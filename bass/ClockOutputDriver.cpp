@@ -48,16 +48,22 @@ private:
   // The device's clock: wall time less the time it stood starved. Call with clockMutex held.
   std::uint64_t clockFrames() const { return elapsedFrames() - stalledFrames; }
 
-  // How many frames to render now: up to the lead ahead of the clock. A thread woken too
-  // late finds the clock past what was rendered; like a real device whose buffer ran dry, the
-  // clock then waits rather than skipping sound it never had.
-  std::size_t framesDue() {
-    std::lock_guard lock(clockMutex);
+  // A thread woken (or finishing its frames) too late finds the clock past what the device
+  // had been given. Like a real device whose buffer ran dry, the clock then waits for the
+  // frames instead of counting sound it never had as played. Call with clockMutex held.
+  void stallIfStarved() {
     const std::uint64_t clock = clockFrames();
     if (clock > rendered) {
       stalledFrames += clock - rendered;
     }
-    return static_cast<std::size_t>(clockFrames() + kLeadFrames - rendered);
+  }
+
+  // How many frames to render now: up to the lead ahead of the clock.
+  std::size_t framesDue() {
+    std::lock_guard lock(clockMutex);
+    stallIfStarved();
+    const std::uint64_t target = clockFrames() + kLeadFrames;
+    return target > rendered ? static_cast<std::size_t>(target - rendered) : 0;
   }
 
   void run() {
@@ -69,6 +75,7 @@ private:
         buffer.resize(frames * kChannels);
         source.render(buffer.data(), frames);
         std::lock_guard clockLock(clockMutex);
+        stallIfStarved();  // the frames arrived after their time: they start playing now
         rendered += frames;
       }
       wake.wait_for(lock, kWakeInterval, [this] { return stopping; });

@@ -150,12 +150,13 @@ TEST_F(AudioOutput, PositionsFollowTheWallClockAndEndExactlyAtTheLength) {
   EXPECT_EQ(midiSamples.back().position, midiLength);
   EXPECT_EQ(BASS_ChannelIsActive(audio), BASS_ACTIVE_STOPPED);
   EXPECT_EQ(BASS_ChannelIsActive(midi), BASS_ACTIVE_STOPPED);
-  // The figures printed above are the measurement. The bounds are loose: the machine is
-  // shared with other tests, and under Wine the device clock itself slips by 10 to 20 ms now
-  // and then when the sound server is late.
-  EXPECT_LT(midiReport.p99Deviation, 0.050);
-  EXPECT_LT(std::abs(midiReport.endError), 0.050);
-  EXPECT_LT(audioReport.startLatency, 0.100);
+  // The figures printed above are the measurement (typically within 2 ms). The bounds only
+  // catch gross faults, such as a clock still warming up (hundreds of ms): the machine is
+  // shared with other tests, and under Wine the device clock itself steps by 10 to 40 ms now
+  // and then, when the sound server ran dry and Wine waits for it.
+  EXPECT_LT(midiReport.worstDeviation, 0.150);
+  EXPECT_LT(std::abs(midiReport.endError), 0.150);
+  EXPECT_LT(audioReport.startLatency, 0.150);
 }
 
 class AudioManagerOnWindows : public ::testing::Test {
