@@ -6,6 +6,7 @@
 #include "app/GraphicsContext.h"
 #include "app/GraphicsError.h"
 #include "app/UiBinding.h"
+#include "audio/AudioManager.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
 #include "registry/DemoLogger.h"
@@ -129,6 +130,11 @@ std::map<std::string, Resources::NoteParameterMap> Application::getTrackParamete
 
 void Application::runFrame() {
   // The timeline and the demo draw here.
+}
+
+void Application::storeAudio(AudioManager* audioManager) {
+  audio = audioManager;
+  midiEvents = audioManager->midiEvents;
 }
 
 void Application::quit(UINT exitCode) {

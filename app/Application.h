@@ -70,6 +70,9 @@ public:
   // Window procedure of the main window, whose creation parameter is its GraphicsContext.
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  // Keeps the audio manager and its MIDI event reader (not owned).
+  void storeAudio(AudioManager* audioManager);
+
 private:
   Configuration* configuration;
   ScreenSettings* settings;

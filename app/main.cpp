@@ -4,6 +4,7 @@
 #include "app/GraphicsContext.h"
 #include "app/Logging.h"
 #include "app/UiBinding.h"
+#include "audio/AudioManager.h"
 #include "config/ConfigManager.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
@@ -70,6 +71,30 @@ HWND openMainWindow(Application& application, spdlog::logger& logger) {
   return window;
 }
 
+// The audio manager on the main window, both files opened and rewound. False when there is
+// no sound output or a file cannot be read; the manager has logged why.
+bool loadAudio(Application& application, HWND window, const Resources& resources) {
+  audioManagerInstance = new AudioManager(window);
+  AudioManager& audioManager = *audioManagerInstance;
+  if (!audioManager.initialized) {
+    return false;
+  }
+  if (!audioManager.loadFiles(resources.files.at("audioTrack"), resources.files.at("midiTrack"))) {
+    return false;
+  }
+  audioManager.rewind();
+  configuration.audioState["paused"] = 0;
+  application.storeAudio(&audioManager);
+  return true;
+}
+
+void startPlayback(AudioManager& audioManager) {
+  if (configuration.audioState["paused"] == 0) {
+    audioManager.audio->play();
+    audioManager.midi->play();
+  }
+}
+
 // Once the audio is loaded, the pointer has no business over the production.
 void hideMouseCursor() {
   ShowCursor(FALSE);
@@ -77,10 +102,11 @@ void hideMouseCursor() {
 
 // One frame per pass, presented with the chosen sync interval, and at most one window
 // message per pass, so that a stream of messages never holds a frame back. Returns when
-// the quit message arrives (Escape or a closed window).
-void runFrameLoop(Application& application, GraphicsContext& graphics) {
+// the music has played to its end, or at once when the quit message arrives (Escape or a
+// closed window).
+void runFrameLoop(Application& application, GraphicsContext& graphics, AudioManager& audio) {
   MSG message{};
-  for (;;) {
+  do {
     runUiFrame();
     application.runFrame();
     graphics.swapChain->Present(screenSettings.vsync, 0);
@@ -91,7 +117,7 @@ void runFrameLoop(Application& application, GraphicsContext& graphics) {
         return;
       }
     }
-  }
+  } while (isBeforeEnd(*audio.audio));
 }
 
 int runProduction(HINSTANCE instance) {
@@ -108,10 +134,15 @@ int runProduction(HINSTANCE instance) {
     return 0;
   }
 
-  application.runEndingOnFatalError([&application, &logger] {
-    [[maybe_unused]] const HWND window = openMainWindow(application, *logger);
+  application.runEndingOnFatalError([&application, &logger, &resources] {
+    const HWND window = openMainWindow(application, *logger);
+    if (!loadAudio(application, window, resources)) {
+      application.quit();
+      return;
+    }
     hideMouseCursor();
-    runFrameLoop(application, *graphicsContext);
+    startPlayback(*audioManagerInstance);
+    runFrameLoop(application, *graphicsContext, *audioManagerInstance);
   });
   application.quit();
   return 0;

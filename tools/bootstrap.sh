@@ -30,7 +30,10 @@ packages=(
   # running and observing the Windows program
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   # independent readers and content tools
-  python3 python3-mido assimp-utils sox
+  python3 python3-mido assimp-utils
+  # real MIDI files from another author, read by the MIDI reader tests; the tools that
+  # check the song and remake the tests' audio files
+  planetblupi-music-midi sox vorbis-tools
 )
 
 log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }

@@ -1,0 +1,64 @@
+"""The program plays the song to its end under Wine and then ends with exit code 0; without
+its song it ends at once, also with 0. The song here is the tests' one-second tone and its
+MIDI file, in a working directory of their own."""
+
+import os
+import pathlib
+import shutil
+import tempfile
+import time
+import unittest
+
+import wineprogram
+
+DATA = wineprogram.SOURCE_DIR / "tests" / "data"
+
+
+class SongDirectory:
+    """A working directory whose resources folder holds the given files under the names the
+    program looks for."""
+
+    def __init__(self, audio=None, midi=None):
+        self.path = pathlib.Path(tempfile.mkdtemp(prefix="ostrel-audio-"))
+        resources = self.path / "resources"
+        resources.mkdir()
+        if audio:
+            shutil.copy(DATA / audio, resources / "brannoch-edit-2bar.ogg")
+        if midi:
+            shutil.copy(DATA / midi, resources / "Brannoch.mid")
+
+    def __enter__(self):
+        return self.path
+
+    def __exit__(self, *exc):
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def run(cwd):
+    start = time.monotonic()
+    program = wineprogram.Program(os.environ["OSTREL_DEMO_EXE"], cwd)
+    code = program.wait(timeout=120)
+    return code, time.monotonic() - start, program.output()
+
+
+class AudioPlaybackTest(unittest.TestCase):
+    def setUp(self):
+        wineprogram.require_harness()
+
+    def test_plays_the_song_to_its_end_then_exits_with_zero(self):
+        with SongDirectory("tone-1s.ogg", "tempo-change.mid") as cwd:
+            code, elapsed, output = run(cwd)
+            self.assertEqual(code, 0, output)
+            self.assertGreaterEqual(elapsed, 1.0, "ended before the one-second song could play")
+            self.assertEqual((cwd / "demo.log").read_text(), "")
+
+    def test_without_its_song_ends_with_zero(self):
+        for audio, midi in ((None, "tempo-change.mid"), ("tone-1s.ogg", None),
+                            ("not-ogg.ogg", "tempo-change.mid")):
+            with self.subTest(audio=audio, midi=midi), SongDirectory(audio, midi) as cwd:
+                code, _, output = run(cwd)
+                self.assertEqual(code, 0, output)
+
+
+if __name__ == "__main__":
+    unittest.main()
