@@ -18,11 +18,24 @@ pids=()
 
 say() { printf 'harness: %s\n' "$*" >&2; }
 
+# Wine's service processes (services.exe, winedevice.exe, ...) outlive a killed server now
+# and then; they are found by the prefix in their environment.
+kill_wine_processes_of_prefix() {
+  local environ pid
+  for environ in /proc/[0-9]*/environ; do
+    pid=${environ#/proc/}; pid=${pid%/environ}
+    if tr '\0' '\n' 2>/dev/null <"$environ" | grep -qxF "WINEPREFIX=$prefix"; then
+      kill -9 "$pid" 2>/dev/null
+    fi
+  done
+}
+
 stop_services() {
   # Wine first (its processes talk to X and PulseAudio), then the services, newest first.
   if [ -n "${wineserver_pid:-}" ]; then
     WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
     WINEPREFIX=$prefix timeout 10 wineserver -w >/dev/null 2>&1
+    kill_wine_processes_of_prefix
   fi
   local index
   for ((index = ${#pids[@]} - 1; index >= 0; index--)); do
@@ -50,7 +63,7 @@ wait_until() {
 
 start_display() {
   exec 3>"$state/display"
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset >"$state/xvfb.log" 2>&1 &
+  setpriv --pdeathsig KILL Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset >"$state/xvfb.log" 2>&1 &
   pids+=($!)
   exec 3>&-
   wait_until "Xvfb" test -s "$state/display"
@@ -61,7 +74,7 @@ start_display() {
 start_sound() {
   local socket=$state/pulse/native
   mkdir -p "$state/pulse"
-  pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
+  setpriv --pdeathsig KILL pulseaudio --daemonize=no -n --exit-idle-time=-1 --disallow-exit --use-pid-file=no \
     --system=no --log-target=file:"$state/pulseaudio.log" \
     --load="module-null-sink sink_name=ostrel_null sink_properties=device.description=Null" \
     --load="module-native-protocol-unix socket=$socket auth-anonymous=1" &
@@ -83,7 +96,7 @@ start_wine() {
     touch "$prefix/.ready"
   fi
   # One server for the whole run, so each test does not pay for starting Wine afresh.
-  wineserver -f -p >"$state/wineserver.log" 2>&1 &
+  setpriv --pdeathsig KILL wineserver -f -p >"$state/wineserver.log" 2>&1 &
   wineserver_pid=$!
   pids+=("$wineserver_pid")
 }

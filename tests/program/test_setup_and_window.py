@@ -107,8 +107,11 @@ class SetupAndWindowTest(unittest.TestCase):
             self.assertIsNone(program.process.poll())
 
             # The viewer makes it smaller: the buffers follow and the frames go on.
+            # Loading the music holds the message loop back for a moment.
             subprocess.run(["xdotool", "windowsize", window, "800", "450"], check=True)
-            time.sleep(1)
+            deadline = time.monotonic() + 15
+            while wineprogram.geometry(window)[2:4] != (800, 450) and time.monotonic() < deadline:
+                time.sleep(0.1)
             self.assertEqual(wineprogram.geometry(window)[2:4], (800, 450))
             self.assertIsNone(program.process.poll(), program.output())
 
