@@ -26,7 +26,7 @@ Application::Application(HINSTANCE instance, Configuration* configuration,
   resources = masterResources();
 }
 
-std::map<std::string, Resources::NoteParameterMap> Application::getTrackParameterMapping() const {
+Resources::TrackParameterMapping Application::getTrackParameterMapping() const {
   return resources.trackParameterMapping;
 }
 

@@ -30,7 +30,7 @@ public:
   Application(HINSTANCE instance, Configuration* configuration, ScreenSettings* settings);
 
   // A copy of the registry's track name -> note name -> parameter name table.
-  std::map<std::string, Resources::NoteParameterMap> getTrackParameterMapping() const;
+  Resources::TrackParameterMapping getTrackParameterMapping() const;
 
   // Ends the process with exit code 0: closes its windows, then terminates it. Returns only
   // if the process cannot be ended; the caller then carries on.
