@@ -45,6 +45,8 @@ constexpr DWORD BASS_UNICODE = 0x80000000;  // file names are wide (UTF-16) stri
 constexpr DWORD BASS_POS_BYTE = 0;          // positions in bytes of decoded audio
 constexpr DWORD BASS_DEVICE_ENABLED = 1;    // BASS_DEVICEINFO flags: the device can be used
 constexpr DWORD BASS_DEVICE_DEFAULT = 2;    // ... it is the system's default output
+constexpr DWORD BASS_ACTIVE_STOPPED = 0;    // BASS_ChannelIsActive: not playing (or ended)
+constexpr DWORD BASS_ACTIVE_PLAYING = 1;    // ... playing, not yet all heard
 
 struct BASS_DEVICEINFO {
   const char* name;    // UTF-8, valid until BASS_Free
@@ -52,21 +54,30 @@ struct BASS_DEVICEINFO {
   DWORD flags;
 };
 
-// device -1 is the default output; freq is the output rate (44100). win and dsguid are
-// accepted for compatibility and not used.
+// device -1 is the default output, 1, 2, ... the devices BASS_GetDeviceInfo lists; freq is
+// the output rate and must be 44100. win and dsguid are accepted for compatibility and not
+// used. Fails with BASS_ERROR_DEVICE when there is no such device (none at all: no sound).
 BOOL BASS_Init(int device, DWORD freq, DWORD flags, void* win, const void* dsguid);
 BOOL BASS_Free();
 int BASS_ErrorGetCode();
-// Devices are numbered from 1; FALSE after the last one.
+// Devices are numbered from 1; FALSE after the last one. Callable before BASS_Init; the
+// texts stay valid until BASS_Free.
 BOOL BASS_GetDeviceInfo(DWORD device, BASS_DEVICEINFO* info);
 
-// From a file only (mem FALSE); offset and length 0 for the whole file.
+// An Ogg Vorbis file (mem FALSE; offset and length 0 for the whole file) or length bytes in
+// memory at file (mem TRUE, copied). Fails with BASS_ERROR_FILEOPEN (missing, unreadable),
+// BASS_ERROR_FILEFORM (not Ogg Vorbis), BASS_ERROR_FORMAT (not 44100 Hz stereo).
 HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length,
                               DWORD flags);
 
+// Plays from the current position (restart TRUE: from the start); playback then advances
+// on its own and stops at the end.
 BOOL BASS_ChannelPlay(DWORD handle, BOOL restart);
+// Moves the stream to pos (rounded down to a whole frame; at most the length).
 BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos, DWORD mode);
-// The position being heard now, not what has been decoded or queued.
+// The position being heard now, not what has been decoded or queued: monotonic while
+// playing, exactly the length once the stream has played to its end.
 QWORD BASS_ChannelGetPosition(DWORD handle, DWORD mode);
 QWORD BASS_ChannelGetLength(DWORD handle, DWORD mode);
 double BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos);
+DWORD BASS_ChannelIsActive(DWORD handle);

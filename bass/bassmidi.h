@@ -26,12 +26,18 @@ struct BASS_MIDI_EVENT {
   DWORD pos;    // byte position
 };
 
-// From a file only (mem FALSE); freq is the stream's sample rate (44100).
+// A standard MIDI file (formats 0 and 1) from a file (mem FALSE; offset and length 0 for the
+// whole file) or from length bytes in memory (mem TRUE). freq is the stream's sample rate:
+// 44100 (or 0 for it). The stream is silent; once played its position runs in real time and
+// its length is the end of the last track. Fails with BASS_ERROR_FILEOPEN (missing,
+// unreadable), BASS_ERROR_FILEFORM (malformed, or a division in SMPTE frames).
 HSTREAM BASS_MIDI_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length,
                                    DWORD flags, DWORD freq);
-// track -1 for all tracks. With marks null, returns the count; otherwise fills that many.
-// Sorted by position; marks at the same position keep the file's order. -1 on error.
+// Marks of one type (BASS_MIDI_MARK_MARKER or BASS_MIDI_MARK_TRACK) of one track, or of all
+// for track -1. With marks null, returns the count; otherwise fills that many. Sorted by
+// position; marks at the same position keep the file's order. -1 on error.
 DWORD BASS_MIDI_StreamGetMarks(HSTREAM handle, int track, DWORD type, BASS_MIDI_MARK* marks);
-// One track's events of the filter's kind in time order; count-then-fill like the marks.
+// One track's events of the filter's kind (MIDI_EVENT_NOTE only) in time order;
+// count-then-fill like the marks. -1 on error.
 DWORD BASS_MIDI_StreamGetEvents(HSTREAM handle, int track, DWORD filter,
                                 BASS_MIDI_EVENT* events);

@@ -31,6 +31,8 @@ packages=(
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   # independent readers and content tools
   python3 python3-mido assimp-utils
+  # real MIDI files from another author, read by the MIDI reader tests
+  planetblupi-music-midi
 )
 
 log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs the MIDI reader's fuzzer for a bounded time over a copy of the seed corpus (libFuzzer
+# adds what it finds to the copy, never to the committed seeds). Fails when the fuzzer finds
+# a crash, a leak, undefined behaviour or an input that takes too long.
+#   run-fuzzer.sh FUZZER SEED_DIR WORK_DIR SECONDS DICTIONARY
+set -euo pipefail
+fuzzer=$1 seeds=$2 work=$3 seconds=$4 dictionary=$5
+rm -rf "$work"
+mkdir -p "$work/corpus"
+cp "$seeds"/* "$work/corpus/"
+cd "$work"
+exec "$fuzzer" corpus -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  -max_len=8192 -dict="$dictionary" -print_final_stats=1
