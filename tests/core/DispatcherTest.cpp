@@ -13,8 +13,8 @@
 namespace ostrel {
 namespace {
 
-using test::kBytesPerTick;
-using test::timelineBuilder;
+using testing::kBytesPerTick;
+using testing::TimelineBuilder;
 
 constexpr int kBlockKey = 0;
 constexpr int kD0 = 2;   // first parameter of every track
@@ -151,10 +151,10 @@ TEST(ActiveBlocks, IncludeBothEndsOfTheirSpanAndKeepTheListOrder) {
   EXPECT_EQ(dispatcher.getActiveBlocks(9001, all), (std::vector<Block*>{}));
 }
 
-class DispatcherScan : public test::AudioLibraryTest {
+class DispatcherScan : public testing::ManualOutputTest {
 protected:
-  std::vector<Block*> scan(const test::MidiFileBuilder& builder) {
-    midiEvents = std::make_unique<MidiEvents>(openMidi(builder));
+  std::vector<Block*> scan(const TimelineBuilder& builder) {
+    midiEvents = std::make_unique<MidiEvents>(openMidi(builder.bytes()));
     dispatcher = std::make_unique<Dispatcher>(midiEvents.get());
     dispatcher->setTrackParameterMapping(Resources().trackParameterMapping);
     return dispatcher->getBlocks();
@@ -165,7 +165,7 @@ protected:
 };
 
 TEST_F(DispatcherScan, BlockWithItsParametersAtItsStart) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").trackName(1, "Flash");
   builder.note(1, 10, 40, kBlockKey, 100).note(1, 10, 5, kD0, 127).note(1, 10, 5, kDs0, 1);
   builder.marker(0, 60, "Stop");
@@ -183,7 +183,7 @@ TEST_F(DispatcherScan, BlockWithItsParametersAtItsStart) {
 }
 
 TEST_F(DispatcherScan, ParameterBeforeABlockBelongsToIt) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").trackName(1, "Flash");
   builder.note(1, 10, 10, kBlockKey, 100).note(1, 30, 10, kBlockKey, 100);
   builder.note(1, 9, 1, kD0, 64);   // before the first block
@@ -197,7 +197,7 @@ TEST_F(DispatcherScan, ParameterBeforeABlockBelongsToIt) {
 }
 
 TEST_F(DispatcherScan, ParameterAfterTheLastBlockStartIsAnError) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").trackName(1, "Flash");
   builder.note(1, 10, 10, kBlockKey, 100).note(1, 11, 1, kD0, 64);
   builder.marker(0, 60, "Stop");
@@ -210,7 +210,7 @@ TEST_F(DispatcherScan, ParameterAfterTheLastBlockStartIsAnError) {
 }
 
 TEST_F(DispatcherScan, UnmappedNoteNamesBecomeUnknownParameters) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").trackName(1, "Color");
   builder.note(1, 10, 10, kBlockKey, 100).note(1, 10, 1, 5, 64);  // F-0 maps to nothing
   builder.marker(0, 60, "Stop");
@@ -220,7 +220,7 @@ TEST_F(DispatcherScan, UnmappedNoteNamesBecomeUnknownParameters) {
 }
 
 TEST_F(DispatcherScan, NotesBeyondTheLastMarkerTakeNoPart) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").trackName(1, "Flash").marker(0, 20, "Stop");
   builder.note(1, 10, 10, kBlockKey, 100);
   builder.note(1, 30, 10, kBlockKey, 100).note(1, 30, 1, kD0, 64);  // past "Stop"
@@ -236,7 +236,7 @@ TEST_F(DispatcherScan, NotesBeyondTheLastMarkerTakeNoPart) {
 }
 
 TEST_F(DispatcherScan, BlocksComeTrackByTrackInStartOrder) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").trackName(1, "Glitch").trackName(2, "Flash");
   builder.note(1, 30, 5, kBlockKey, 100).note(1, 10, 5, kBlockKey, 100);
   builder.note(2, 20, 5, kBlockKey, 100);

@@ -12,8 +12,8 @@
 namespace ostrel {
 namespace {
 
-using test::kBytesPerTick;
-using test::timelineBuilder;
+using testing::kBytesPerTick;
+using testing::TimelineBuilder;
 
 std::vector<std::string> markerTexts(MidiEvents& events) {
   std::vector<std::string> texts;
@@ -23,14 +23,14 @@ std::vector<std::string> markerTexts(MidiEvents& events) {
   return texts;
 }
 
-class MidiEventsTest : public test::AudioLibraryTest {};
+using MidiEventsTest = testing::ManualOutputTest;
 
 TEST_F(MidiEventsTest, CompletesTheFileMarkersWithBeginAndEnd) {
   // Markers on two tracks, two of them at one position; a note sets the stream's end.
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 10, "Intro").marker(1, 20, "Drop").marker(0, 20, "Drop bis").marker(0, 30, "Outro");
   builder.note(1, 35, 5, 60, 100);
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
 
   EXPECT_EQ(markerTexts(events),
             (std::vector<std::string>{"BEGIN", "Intro", "Drop bis", "Drop", "Outro", "END"}));
@@ -42,25 +42,25 @@ TEST_F(MidiEventsTest, CompletesTheFileMarkersWithBeginAndEnd) {
 }
 
 TEST_F(MidiEventsTest, AddsNothingWhereTheFileHasMarkersAtBothEnds) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").marker(0, 20, "Last");
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
   EXPECT_EQ(markerTexts(events), (std::vector<std::string>{"Start", "Last"}));
 }
 
 TEST_F(MidiEventsTest, FileWithoutMarkersHoldsOnlyBeginAndEnd) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.note(0, 0, 50, 60, 100);
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
   EXPECT_EQ(markerTexts(events), (std::vector<std::string>{"BEGIN", "END"}));
   EXPECT_EQ(events.getMarkers()[1].pos, 50 * kBytesPerTick);
 }
 
 TEST_F(MidiEventsTest, MarkerInForceAndNextMarkerAroundMarkerPositions) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 10, "A").marker(0, 20, "B").marker(0, 20, "C").marker(0, 30, "D");
   builder.note(0, 30, 10, 60, 100);
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
 
   struct Case {
     QWORD position;
@@ -88,18 +88,18 @@ TEST_F(MidiEventsTest, MarkerInForceAndNextMarkerAroundMarkerPositions) {
 }
 
 TEST_F(MidiEventsTest, PositionBeforeTheFirstMarkerOfAnUncompletedListGivesThatMarker) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start").marker(0, 20, "Last");
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
   events.getMarkers()[0].pos = 4000;  // as if the list began later
   EXPECT_STREQ(events.getMarkerAt(100)->text, "Start");
   EXPECT_STREQ(events.getNextMarker(100)->text, "Start");
 }
 
 TEST_F(MidiEventsTest, ReadsTrackNamesWithTheirTracks) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.trackName(1, "Flash").trackName(3, "DOF").marker(0, 0, "Start");
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
   ASSERT_EQ(events.getTrackNameCount(), 2u);
   EXPECT_STREQ(events.getTrackNames()[0].text, "Flash");
   EXPECT_EQ(events.getTrackNames()[0].track, 1u);
@@ -108,9 +108,9 @@ TEST_F(MidiEventsTest, ReadsTrackNamesWithTheirTracks) {
 }
 
 TEST_F(MidiEventsTest, DescribesNoteEventsForTheLog) {
-  auto builder = timelineBuilder();
+  TimelineBuilder builder;
   builder.marker(0, 0, "Start");
-  MidiEvents events(openMidi(builder));
+  MidiEvents events(openMidi(builder.bytes()));
 
   const BASS_MIDI_EVENT on{MIDI_EVENT_NOTE, 2 | 127 << 8, 0, 10, 4000};
   EXPECT_STREQ(events.describeNote(&on),
