@@ -30,7 +30,7 @@ packages=(
   # running and observing the Windows program
   wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   # independent readers and content tools
-  python3 python3-mido assimp-utils
+  python3 python3-mido assimp-utils sox
   # real MIDI files from another author, read by the MIDI reader tests
   planetblupi-music-midi
 )
