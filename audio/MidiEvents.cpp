@@ -139,6 +139,15 @@ const Marker* MidiEvents::getNextMarker(QWORD position) {
   return after == end ? end - 1 : after;
 }
 
+void MidiEvents::extendLastMarkerTo(DWORD position) {
+  if (getMarkerCount() == 0) {
+    return;
+  }
+  Marker& last = markers[markerCount - 1];
+  last.pos = std::max(last.pos, position);
+  last.track = 0;
+}
+
 const char* MidiEvents::describeNote(const BASS_MIDI_EVENT* event) {
   const DWORD key = event->param & 0xFF;
   const DWORD velocity = (event->param >> 8) & 0xFF;

@@ -31,6 +31,10 @@ public:
   // The first marker after position, or the last marker; null when there are no markers.
   const Marker* getNextMarker(QWORD position);
 
+  // Moves the last marker to position unless it lies there or later already, so that the
+  // last section reaches the end of the audio; it then belongs to track 0.
+  void extendLastMarkerTo(DWORD position);
+
   // A one-line description of a note event for the log; valid until the next call.
   const char* describeNote(const BASS_MIDI_EVENT* event);
 

@@ -34,15 +34,16 @@ public:
     return add(track, tick,
                [=](TrackBytes& bytes, std::uint32_t delta) { bytes.marker(delta, text); });
   }
+  TimelineBuilder& noteOn(int track, std::uint32_t tick, int key, int velocity) {
+    return add(track, tick, [=](TrackBytes& bytes, std::uint32_t delta) {
+      bytes.noteOn(delta, 0, key, velocity);
+    });
+  }
   // A note-on and, length ticks later, its release (a note-on of velocity 0).
   TimelineBuilder& note(int track, std::uint32_t tick, std::uint32_t length, int key,
                         int velocity) {
-    add(track, tick, [=](TrackBytes& bytes, std::uint32_t delta) {
-      bytes.noteOn(delta, 0, key, velocity);
-    });
-    return add(track, tick + length, [=](TrackBytes& bytes, std::uint32_t delta) {
-      bytes.noteOn(delta, 0, key, 0);
-    });
+    noteOn(track, tick, key, velocity);
+    return noteOn(track, tick + length, key, 0);
   }
 
   Bytes bytes() const {
