@@ -124,7 +124,7 @@ void Application::createWindowAndDevice(GraphicsContext* graphics, HWND& window)
   }
 }
 
-std::map<std::string, Resources::NoteParameterMap> Application::getTrackParameterMapping() const {
+Resources::TrackParameterMapping Application::getTrackParameterMapping() const {
   return resources.trackParameterMapping;
 }
 

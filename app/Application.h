@@ -47,7 +47,7 @@ public:
   void createWindowAndDevice(GraphicsContext* graphics, HWND& window);
 
   // A copy of the registry's track name -> note name -> parameter name table.
-  std::map<std::string, Resources::NoteParameterMap> getTrackParameterMapping() const;
+  Resources::TrackParameterMapping getTrackParameterMapping() const;
 
   // One frame of the production.
   void runFrame();

@@ -18,6 +18,7 @@ constexpr std::uint8_t kMetaTrackName = 0x03;
 constexpr std::uint8_t kMetaMarker = 0x06;
 constexpr std::uint8_t kMetaEndOfTrack = 0x2F;
 constexpr std::uint8_t kMetaTempo = 0x51;
+constexpr std::uint8_t kMetaTimeSignature = 0x58;
 
 [[noreturn]] void fail(const std::string& message) {
   throw BassError(BASS_ERROR_FILEFORM, message);
@@ -86,8 +87,9 @@ int systemDataLength(std::uint8_t status) {
 // Parses the events of one MTrk chunk.
 class TrackParser {
 public:
-  TrackParser(std::size_t number, std::vector<TempoMap::Change>& tempoChanges)
-      : number(number), tempoChanges(tempoChanges) {}
+  TrackParser(std::size_t number, std::vector<TempoMap::Change>& tempoChanges,
+              std::vector<MidiFile::TimeSignature>& timeSignatures)
+      : number(number), tempoChanges(tempoChanges), timeSignatures(timeSignatures) {}
 
   MidiTrack parse(ByteReader& chunk) {
     while (!chunk.atEnd()) {
@@ -167,6 +169,13 @@ private:
         tempoChanges.push_back(
             {tick, std::uint32_t(data[0]) << 16 | std::uint32_t(data[1]) << 8 | data[2]});
         return true;
+      case kMetaTimeSignature:
+        // Numerator and the denominator's power of two; a malformed one is only skipped,
+        // since playback does not depend on it.
+        if (data.size() >= 2 && data[0] > 0 && data[1] < 32) {
+          timeSignatures.push_back({tick, data[0], std::uint32_t(1) << data[1]});
+        }
+        return true;
       case kMetaTrackName:
       case kMetaMarker: {
         const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
@@ -192,6 +201,7 @@ private:
 
   std::size_t number;
   std::vector<TempoMap::Change>& tempoChanges;
+  std::vector<MidiFile::TimeSignature>& timeSignatures;
   MidiTrack track;
   std::uint64_t tick = 0;
   std::uint8_t runningStatus = 0;  // 0: none
@@ -221,11 +231,13 @@ MidiFile MidiFileReader::read(std::span<const std::uint8_t> bytes) {
     }
     ByteReader chunk(file.readBytes(length), chunkOffset + 8);
     if (std::equal(id.begin(), id.end(), "MTrk")) {
-      TrackParser parser(result.tracks.size(), tempoChanges);
+      TrackParser parser(result.tracks.size(), tempoChanges, result.timeSignatures);
       result.tracks.push_back(parser.parse(chunk));
     }  // chunks of other kinds are skipped, as the format asks readers to
   }
   result.tempoMap = TempoMap(header.division, std::move(tempoChanges));
+  std::stable_sort(result.timeSignatures.begin(), result.timeSignatures.end(),
+                   [](const auto& a, const auto& b) { return a.tick < b.tick; });
   return result;
 }
 

@@ -83,7 +83,7 @@ std::map<std::string, MarkerScene> markerSceneTable() {
 }
 
 // Note names are the letter, "-" or "#", and the octave.
-std::map<std::string, Resources::NoteParameterMap> trackParameterTable() {
+Resources::TrackParameterMapping trackParameterTable() {
   return {
       {"DOF",
        {

@@ -16,6 +16,7 @@ public:
   // texts of the program; a missing key reads as null.
   using Path = const wchar_t*;
   using NoteParameterMap = std::map<std::string, std::string>;
+  using TrackParameterMapping = std::map<std::string, NoteParameterMap>;
 
   Resources();
 
@@ -25,7 +26,7 @@ public:
   std::map<std::string, Path> scenes;
   std::map<std::string, MarkerScene> markerScenes;
   // Track name -> note name ("D#0") -> effect parameter name.
-  std::map<std::string, NoteParameterMap> trackParameterMapping;
+  TrackParameterMapping trackParameterMapping;
 };
 
 // The process-wide master copy, built on first use.
