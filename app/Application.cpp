@@ -7,8 +7,10 @@
 #include "app/GraphicsError.h"
 #include "app/UiBinding.h"
 #include "audio/AudioManager.h"
+#include "audio/Dispatcher.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
+#include "registry/TextConversion.h"
 #include "registry/DemoLogger.h"
 
 namespace ostrel {
@@ -129,12 +131,31 @@ Resources::TrackParameterMapping Application::getTrackParameterMapping() const {
 }
 
 void Application::runFrame() {
-  // The timeline and the demo draw here.
+  const DWORD position = DWORD(audio->audio->getPosition());
+  [[maybe_unused]] const std::vector<Block*> activeBlocks =
+      dispatcher->getActiveBlocks(position, blocks);
+  // The Demo draws the frame from here: its active blocks, the scene, the post chain.
 }
 
 void Application::storeAudio(AudioManager* audioManager) {
   audio = audioManager;
-  midiEvents = audioManager->midiEvents;
+  midiEvents = audioManager->midiEvents.get();
+}
+
+void Application::createDispatcher() {
+  dispatcher = new Dispatcher();
+  dispatcher->setTrackParameterMapping(getTrackParameterMapping());
+  try {
+    loadBlocks();
+  } catch (const std::exception&) {
+    std::throw_with_nested(std::runtime_error(
+        "The timeline " + toUtf8(resources.files["midiTrack"]) +
+        " breaks the authoring rules (timeline-check lists where):"));
+  }
+}
+
+void Application::loadBlocks() {
+  blocks = dispatcher->getBlocks();
 }
 
 void Application::quit(UINT exitCode) {

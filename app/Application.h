@@ -73,6 +73,12 @@ public:
   // Keeps the audio manager and its MIDI event reader (not owned).
   void storeAudio(AudioManager* audioManager);
 
+  // Creates the Dispatcher on the audio manager's timeline, gives it the registry's track
+  // mapping and reads every block (loadBlocks). Throws std::runtime_error for a timeline
+  // that breaks the authoring rules.
+  void createDispatcher();
+  void loadBlocks();
+
 private:
   Configuration* configuration;
   ScreenSettings* settings;

@@ -44,6 +44,20 @@ int report(const std::string& typeName, const std::string& message) {
   return kFatalErrorExitCode;
 }
 
+// An error thrown with context (std::throw_with_nested) reads as the context, then the
+// original message on the next line. Returns the type name of the original error.
+std::string collectMessages(const std::exception& error, std::string& message) {
+  message += error.what();
+  try {
+    std::rethrow_if_nested(error);
+  } catch (const std::exception& inner) {
+    message += "\n";
+    return collectMessages(inner, message);
+  } catch (...) {
+  }
+  return readableTypeName(typeid(error));
+}
+
 }  // namespace
 
 std::wstring describeFatalError(const std::string& typeName, const std::string& message) {
@@ -52,7 +66,9 @@ std::wstring describeFatalError(const std::string& typeName, const std::string& 
 }
 
 int reportFatalError(const std::exception& error) {
-  return report(readableTypeName(typeid(error)), error.what());
+  std::string message;
+  const std::string typeName = collectMessages(error, message);
+  return report(typeName, message);
 }
 
 int runReportingFatalErrors(const std::function<int()>& body) {

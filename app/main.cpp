@@ -141,6 +141,7 @@ int runProduction(HINSTANCE instance) {
       return;
     }
     hideMouseCursor();
+    application.createDispatcher();
     startPlayback(*audioManagerInstance);
     runFrameLoop(application, *graphicsContext, *audioManagerInstance);
   });

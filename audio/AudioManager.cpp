@@ -1,9 +1,11 @@
 // Initialisation, loading, rewinding and the diagnostics of the audio manager.
 #include "audio/AudioManager.h"
 
+#include "audio/NormalizedPosition.h"
 #include "bass/CallGuard.h"
 #include "bass/bassmidi.h"
 #include "registry/DemoLogger.h"
+#include "registry/TextConversion.h"
 
 #include <vector>
 
@@ -11,43 +13,6 @@ namespace ostrel {
 
 AudioManager* audioManagerInstance = nullptr;
 
-namespace {
-
-// UTF-8 of a wide string: UTF-16 on Windows, UTF-32 elsewhere; a broken surrogate becomes
-// U+FFFD.
-std::string toUtf8(const std::wstring& text) {
-  std::string result;
-  auto append = [&result](char32_t code) {
-    if (code < 0x80) {
-      result += static_cast<char>(code);
-    } else if (code < 0x800) {
-      result += static_cast<char>(0xC0 | code >> 6);
-      result += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-      result += static_cast<char>(0xE0 | code >> 12);
-      result += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-      result += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-      result += static_cast<char>(0xF0 | code >> 18);
-      result += static_cast<char>(0x80 | (code >> 12 & 0x3F));
-      result += static_cast<char>(0x80 | (code >> 6 & 0x3F));
-      result += static_cast<char>(0x80 | (code & 0x3F));
-    }
-  };
-  for (std::size_t index = 0; index < text.size(); ++index) {
-    char32_t code = static_cast<char32_t>(text[index]);
-    if (code >= 0xD800 && code < 0xDC00 && index + 1 < text.size() &&
-        text[index + 1] >= 0xDC00 && text[index + 1] < 0xE000) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (static_cast<char32_t>(text[++index]) - 0xDC00);
-    } else if ((code >= 0xD800 && code < 0xE000) || code > 0x10FFFF) {
-      code = 0xFFFD;
-    }
-    append(code);
-  }
-  return result;
-}
-
-}  // namespace
 
 AudioManager::AudioManager(void* windowHandle)
     : logger(demoLogger()), windowHandle(windowHandle) {
@@ -104,10 +69,10 @@ bool AudioManager::loadFiles(std::wstring audioFileName, std::wstring midiFileNa
     logLibraryError();
     return false;
   }
-  // The marker timeline's MidiEvents is created here on midiStream.
+  midiEvents = std::make_unique<MidiEvents>(midiStream);
   audio = std::make_unique<AudioManagerAudio>(audioStream);
   midi = std::make_unique<AudioManagerMidi>(midiStream);
-  // The marker timeline's extendLastMarker runs here.
+  extendLastMarker();
   return true;
 }
 
@@ -123,6 +88,21 @@ QWORD AudioManager::rewind() {
   BASS_ChannelSetPosition(midiStream, position, BASS_POS_BYTE);
   BASS_ChannelGetPosition(midiStream, BASS_POS_BYTE);
   return position;
+}
+
+void AudioManager::extendLastMarker() {
+  midiEvents->extendLastMarkerTo(DWORD(BASS_ChannelGetLength(audioStream, BASS_POS_BYTE)));
+}
+
+double AudioManager::getNormalizedPosition() {
+  const QWORD position = BASS_ChannelGetPosition(audioStream, BASS_POS_BYTE);
+  return getNormalizedPositionForMarkers(midiEvents->getMarkerAt(position),
+                                         midiEvents->getNextMarker(position));
+}
+
+// The position is read again here: the music moves on while the markers are looked up.
+double AudioManager::getNormalizedPositionForMarkers(const Marker* from, const Marker* to) const {
+  return normalizedPositionBetween(from, to, BASS_ChannelGetPosition(audioStream, BASS_POS_BYTE));
 }
 
 }  // namespace ostrel

@@ -5,6 +5,8 @@
 
 #include "audio/AudioManagerAudio.h"
 #include "audio/AudioManagerMidi.h"
+#include "audio/Marker.h"
+#include "audio/MidiEvents.h"
 #include "bass/bass.h"
 
 #include <spdlog/spdlog.h>
@@ -14,8 +16,6 @@
 #include <string>
 
 namespace ostrel {
-
-class MidiEvents;
 
 class AudioManager {
 public:
@@ -37,6 +37,15 @@ public:
   // returns that position in bytes.
   QWORD rewind();
 
+  // Moves the last marker to at least the audio's length, so that the last section lasts
+  // until the music ends even when the MIDI file is shorter than the recording.
+  void extendLastMarker();
+  // How far the music has advanced from the marker in force to the next one, 0..1.
+  double getNormalizedPosition();
+  // The same between two given markers: 0 without from, 1 without to. Throws
+  // std::runtime_error when from lies after to.
+  double getNormalizedPositionForMarkers(const Marker* from, const Marker* to) const;
+
   std::shared_ptr<spdlog::logger> logger;
   void* windowHandle;
   std::uint32_t frequency = 44100;  // output rate and the MIDI stream's sample rate
@@ -45,10 +54,8 @@ public:
   bool initialized = false;
   HSTREAM audioStream = 0;
   HSTREAM midiStream = 0;
-  // The mark store built on midiStream. It belongs to the marker timeline, which creates
-  // it in loadFiles (right after the MIDI stream opens) and then extends the last marker to
-  // the audio length; until it lands this stays null. Make it a std::unique_ptr then.
-  MidiEvents* midiEvents = nullptr;
+  // The timeline's marks, read from midiStream once it opens.
+  std::unique_ptr<MidiEvents> midiEvents;
   std::unique_ptr<AudioManagerAudio> audio;
   std::unique_ptr<AudioManagerMidi> midi;
 

@@ -1,6 +1,7 @@
 // Scanning the named tracks into blocks and parameters, and choosing the active blocks.
 #include "audio/Dispatcher.h"
 
+#include "audio/AudioManager.h"
 #include "audio/MidiEvents.h"
 #include "audio/NoteName.h"
 #include "registry/DemoLogger.h"
@@ -28,6 +29,11 @@ DWORD keyOf(const BASS_MIDI_EVENT* event) { return event->param & 0xFF; }
 DWORD velocityOf(const BASS_MIDI_EVENT* event) { return (event->param >> 8) & 0xFF; }
 
 }  // namespace
+
+Dispatcher::Dispatcher()
+    : logger(demoLogger()),
+      audioManager(audioManagerInstance),
+      midiEvents(audioManagerInstance->midiEvents.get()) {}
 
 Dispatcher::Dispatcher(MidiEvents* midiEvents) : logger(demoLogger()), midiEvents(midiEvents) {}
 

@@ -23,7 +23,9 @@ class MidiEvents;
 
 class Dispatcher {
 public:
-  // Reads the timeline of the given mark store.
+  // Reads the timeline of the process's audio manager.
+  Dispatcher();
+  // Reads the timeline of the given mark store (tools and tests).
   explicit Dispatcher(MidiEvents* midiEvents);
 
   Dispatcher(const Dispatcher&) = delete;
