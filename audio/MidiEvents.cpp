@@ -81,9 +81,7 @@ void MidiEvents::addBeginAndEndMarkers() {
 }
 
 Marker* MidiEvents::getMarkers() {
-  if (markerCount == 0) {
-    readMarkers();
-  }
+  getMarkerCount();
   return markers.data();
 }
 
@@ -95,9 +93,7 @@ DWORD MidiEvents::getMarkerCount() {
 }
 
 const Marker* MidiEvents::getTrackNames() {
-  if (trackNameCount == 0) {
-    readTrackNames();
-  }
+  getTrackNameCount();
   return trackNames.data();
 }
 
