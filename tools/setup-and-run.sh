@@ -10,7 +10,7 @@ cd "$root"
 
 tools/bootstrap.sh
 tools/build.sh windows
-cmake --install out/windows --prefix out/dist >/dev/null
+cmake --install out/windows --prefix out/dist --strip >/dev/null
 echo "The production is in $root/out/dist (demo.exe beside its resources folder)."
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
