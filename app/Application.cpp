@@ -10,8 +10,8 @@
 #include "audio/Dispatcher.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
-#include "registry/TextConversion.h"
 #include "registry/DemoLogger.h"
+#include "registry/TextConversion.h"
 
 namespace ostrel {
 namespace {
