@@ -32,6 +32,12 @@ std::wstring widen(const std::string& text) {
   return wide;
 }
 
+// The text shown for an error of the given type (a readable type name) and message.
+std::wstring describeFatalError(const std::string& typeName, const std::string& message) {
+  return L"The demo stopped because of an error it cannot recover from.\n\n" + widen(message) +
+         L"\n\n(" + widen(typeName) + L")";
+}
+
 int report(const std::string& typeName, const std::string& message) {
   auto logger = demoLogger();
   logger->critical("Stopped by an uncaught {}: {}", typeName, message);
@@ -60,10 +66,6 @@ std::string collectMessages(const std::exception& error, std::string& message) {
 
 }  // namespace
 
-std::wstring describeFatalError(const std::string& typeName, const std::string& message) {
-  return L"The demo stopped because of an error it cannot recover from.\n\n" + widen(message) +
-         L"\n\n(" + widen(typeName) + L")";
-}
 
 int reportFatalError(const std::exception& error) {
   std::string message;

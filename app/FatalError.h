@@ -9,9 +9,6 @@
 
 namespace ostrel {
 
-// The text shown for an error of the given type (a readable type name) and message.
-std::wstring describeFatalError(const std::string& typeName, const std::string& message);
-
 // Logs error at critical and shows it in a message box naming what failed, in front of
 // every window. Returns kFatalErrorExitCode.
 int reportFatalError(const std::exception& error);

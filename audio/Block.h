@@ -10,6 +10,11 @@
 
 namespace ostrel {
 
+// A velocity 1..127 as the 0..1 value an effect reads.
+float velocityValue(std::int32_t velocity);
+// Three velocities as the bytes of one 24-bit number (red the high byte), scaled to 0..1.
+float packedVelocityValue(std::int32_t red, std::int32_t green, std::int32_t blue);
+
 class Block {
 public:
   // The parameter's velocity scaled to 0..1 (1 -> 0.0, 64 -> 0.5, 127 -> 1.0).

@@ -3,6 +3,7 @@
 
 #include "audio/AudioManager.h"
 #include "audio/MidiEvents.h"
+#include "audio/NoteEvent.h"
 #include "audio/NoteName.h"
 #include "registry/DemoLogger.h"
 
@@ -12,21 +13,6 @@ namespace ostrel {
 namespace {
 
 constexpr DWORD kBlockDescriptorKey = 0;
-
-// Count, then fill: the audio library's protocol for lists. -1 (an error) reads as none.
-std::vector<BASS_MIDI_EVENT> readNoteEvents(HSTREAM stream, DWORD track) {
-  const DWORD count = BASS_MIDI_StreamGetEvents(stream, int(track), MIDI_EVENT_NOTE, nullptr);
-  if (count == DWORD(-1) || count == 0) {
-    return {};
-  }
-  std::vector<BASS_MIDI_EVENT> events(count);
-  const DWORD filled = BASS_MIDI_StreamGetEvents(stream, int(track), MIDI_EVENT_NOTE, events.data());
-  events.resize(filled == DWORD(-1) ? 0 : std::min(filled, count));
-  return events;
-}
-
-DWORD keyOf(const BASS_MIDI_EVENT* event) { return event->param & 0xFF; }
-DWORD velocityOf(const BASS_MIDI_EVENT* event) { return (event->param >> 8) & 0xFF; }
 
 }  // namespace
 
@@ -160,8 +146,8 @@ std::vector<Block*> Dispatcher::getActiveBlocks(DWORD position, std::vector<Bloc
 }
 
 void Dispatcher::handleNote(const BASS_MIDI_EVENT* event) {
-  const DWORD key = keyOf(event);
-  const DWORD velocity = velocityOf(event);
+  const DWORD key = noteKey(*event);
+  const DWORD velocity = noteVelocity(*event);
   logger->trace("-- Note {} found, noteEvent->pos = {}, noteEvent->velocity = {}", noteName(key),
                 event->pos, velocity);
   if (velocity >= 1 && velocity <= 127) {

@@ -1,6 +1,7 @@
 // Reading and querying the timeline's marks.
 #include "audio/MidiEvents.h"
 
+#include "audio/NoteEvent.h"
 #include "audio/NoteName.h"
 
 #include <algorithm>
@@ -145,8 +146,8 @@ void MidiEvents::extendLastMarkerTo(DWORD position) {
 }
 
 const char* MidiEvents::describeNote(const BASS_MIDI_EVENT* event) {
-  const DWORD key = event->param & 0xFF;
-  const DWORD velocity = (event->param >> 8) & 0xFF;
+  const DWORD key = noteKey(*event);
+  const DWORD velocity = noteVelocity(*event);
   std::snprintf(noteText, sizeof noteText,
                 "Note event: %s, key: %s (%02X), velocity: %d | pos: %d, time: %.3f",
                 velocityText(velocity), noteName(key).c_str(), unsigned(key), int(velocity),

@@ -1,7 +1,7 @@
 // A note of a timeline track: a note-on event paired with its release.
 #pragma once
 
-#include "bass/bassmidi.h"
+#include "audio/NoteEvent.h"
 
 #include <string>
 
@@ -12,8 +12,8 @@ public:
   // Throws std::invalid_argument for a null event.
   explicit Note(const BASS_MIDI_EVENT* event);
 
-  DWORD getKey() const { return event->param & 0xFF; }
-  DWORD getVelocity() const { return (event->param >> 8) & 0xFF; }
+  DWORD getKey() const { return noteKey(*event); }
+  DWORD getVelocity() const { return noteVelocity(*event); }
   DWORD getPosition() const { return event->pos; }
   std::string getKeyName() const;
   void setLengthFromEndPos(DWORD endPosition) { length = endPosition - getPosition(); }

@@ -15,13 +15,4 @@ std::string noteName(std::uint32_t key) {
   return kPitchNames[key % 12] + std::to_string(key / 12);
 }
 
-std::optional<std::uint32_t> keyOfNoteName(std::string_view name) {
-  for (std::uint32_t key = 0; key < 128; ++key) {
-    if (noteName(key) == name) {
-      return key;
-    }
-  }
-  return std::nullopt;
-}
-
 }  // namespace ostrel

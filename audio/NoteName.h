@@ -2,16 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <string_view>
 
 namespace ostrel {
 
 // Key 0 is "C-0", key 2 "D-0", key 15 "D#1", key 127 "G-10".
 std::string noteName(std::uint32_t key);
-
-// The key a name stands for, if it is a name noteName gives.
-std::optional<std::uint32_t> keyOfNoteName(std::string_view name);
 
 }  // namespace ostrel

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <set>
 #include <stdexcept>
 #include <vector>
 
@@ -87,10 +88,10 @@ TEST(NoteNames, FollowTheAuthorsNaming) {
   EXPECT_EQ(noteName(15), "D#1");
   EXPECT_EQ(noteName(24), "C-2");
   EXPECT_EQ(noteName(127), "G-10");
+  std::set<std::string> names;
   for (DWORD key = 0; key < 128; ++key) {
-    EXPECT_EQ(keyOfNoteName(noteName(key)), key);
+    EXPECT_TRUE(names.insert(noteName(key)).second) << key;  // no two keys share a name
   }
-  EXPECT_FALSE(keyOfNoteName("H-1").has_value());
 }
 
 Block blockWithVelocities(const std::vector<std::pair<std::string, int>>& values,

@@ -1,13 +1,13 @@
 // Layout of the timeline report.
 #include "tools/timeline-check/ReportPrinter.h"
 
+#include "audio/Block.h"
 #include "tools/timeline-check/MusicalClock.h"
 
 #include <fmt/format.h>
 #include <fmt/ostream.h>
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <string>
 
@@ -123,9 +123,9 @@ private:
       const bool isTriple = name.back() == '1' && velocities.count(stem + "2") &&
                             velocities.count(stem + "3");
       if (isTriple) {
-        values[stem] = tripleValue(velocity, velocities[stem + "2"], velocities[stem + "3"]);
+        values[stem] = packedVelocityValue(velocity, velocities[stem + "2"], velocities[stem + "3"]);
       } else if (!isPartOfTriple(name, velocities)) {
-        values[name] = (velocity - 1) / 126.0;
+        values[name] = velocityValue(velocity);
       }
     }
     return values;
@@ -140,13 +140,6 @@ private:
 
   static std::string formatValue(double value) {
     return value < 0.1 && value > 0 ? fmt::format("{:.4f}", value) : fmt::format("{:.2f}", value);
-  }
-
-  static double tripleValue(int high, int middle, int low) {
-    const auto byte = [](int velocity) {
-      return std::floor(float(velocity - 1) * 255.0f / 126.0f);
-    };
-    return (byte(high) * 65536 + byte(middle) * 256 + byte(low)) / 16777215.0;
   }
 
   void printFindings(const TimelineReport& report) {

@@ -3,6 +3,7 @@
 
 #include "audio/Dispatcher.h"
 #include "audio/MidiEvents.h"
+#include "audio/NoteEvent.h"
 #include "audio/NoteName.h"
 #include "bass/BassError.h"
 #include "bass/MidiFileReader.h"
@@ -32,18 +33,6 @@ constexpr DWORD kBlockKey = 0;
 bool isHandledBlockKind(const std::string& name) {
   return std::find(kHandledBlockKinds.begin(), kHandledBlockKinds.end(), name) !=
          kHandledBlockKinds.end();
-}
-
-DWORD velocityOf(const BASS_MIDI_EVENT& event) { return (event.param >> 8) & 0xFF; }
-
-std::vector<BASS_MIDI_EVENT> noteEventsOf(HSTREAM stream, DWORD track) {
-  const DWORD count = BASS_MIDI_StreamGetEvents(stream, int(track), MIDI_EVENT_NOTE, nullptr);
-  if (count == DWORD(-1) || count == 0) {
-    return {};
-  }
-  std::vector<BASS_MIDI_EVENT> events(count);
-  BASS_MIDI_StreamGetEvents(stream, int(track), MIDI_EVENT_NOTE, events.data());
-  return events;
 }
 
 class Checker {
@@ -159,7 +148,7 @@ private:
                  "parameters (leave musical tracks unnamed or out of this file)");
     }
 
-    const auto events = noteEventsOf(stream, track.number);
+    const auto events = readNoteEvents(stream, track.number);
     Dispatcher pairing(nullptr);
     feedNotesInRange(track.name, events, pairing);
     reportUnreleasedNotes(track.name, pairing);
@@ -185,8 +174,8 @@ private:
     for (const BASS_MIDI_EVENT& event : events) {
       if (event.pos >= first && event.pos <= last) {
         pairing.handleNote(&event);
-      } else if (velocityOf(event) > 0) {
-        addFinding(Severity::Warning, trackName, event.pos, noteName(event.param & 0xFF),
+      } else if (noteVelocity(event) > 0) {
+        addFinding(Severity::Warning, trackName, event.pos, noteName(noteKey(event)),
                    "a note outside the markers' range: ignored");
       }
     }
