@@ -71,23 +71,29 @@ enable_source_packages() {
   log "enabling Debian source packages"
   awk 'BEGIN { RS=""; ORS="\n\n" } !/security/ { sub(/Types: deb/, "Types: deb-src"); print }' \
     /etc/apt/sources.list.d/debian.sources | as_root tee "$list" >/dev/null
-  as_root apt-get update -q
+  as_root apt-get update -q >&2
 }
 
 # Unpacks a Debian source package at an exact version into $deps/src; patches are applied
 # by the recipes, not by dpkg-source, so that only the ones we choose are used.
+# Its standard output is the path alone: everything the work prints goes to standard error.
 unpack_source() {
   local package=$1 version=$2
   local dir="$deps/src/${package}_${version#*:}"
   if [ ! -f "$dir/.unpacked" ]; then
-    enable_source_packages
-    rm -rf "$dir" && mkdir -p "$dir"
-    (cd "$dir" && apt-get source -q --download-only "$package=$version" >/dev/null 2>&1 ||
-      { echo "apt-get source $package=$version failed" >&2; exit 1; })
-    (cd "$dir" && dpkg-source --skip-patches -x ./*.dsc tree >/dev/null 2>&1)
-    touch "$dir/.unpacked"
+    fetch_source "$package" "$version" "$dir" >&2
   fi
   printf '%s\n' "$dir/tree"
+}
+
+fetch_source() {
+  local package=$1 version=$2 dir=$3
+  enable_source_packages
+  rm -rf "$dir" && mkdir -p "$dir"
+  (cd "$dir" && apt-get source -q --download-only "$package=$version" >/dev/null 2>&1 ||
+    { echo "apt-get source $package=$version failed" >&2; exit 1; })
+  (cd "$dir" && dpkg-source --skip-patches -x ./*.dsc tree >/dev/null 2>&1)
+  touch "$dir/.unpacked"
 }
 
 prefix_of() { printf '%s\n' "$deps/mingw/$1-${2#*:}-r$recipe"; }
