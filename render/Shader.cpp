@@ -1,9 +1,10 @@
 // Run-time compilation of HLSL files and the reload report.
 #include "render/Shader.h"
 
-#include "render/InputElements.h"
 #include "registry/DemoLogger.h"
 #include "registry/TextConversion.h"
+#include "render/CreationCheck.h"
+#include "render/InputElements.h"
 
 #include <d3dcompiler.h>
 
@@ -25,12 +26,6 @@ std::string blobText(ID3DBlob* blob) {
     text.pop_back();
   }
   return text;
-}
-
-void logCreation(HRESULT result, const char* call, const std::wstring& path) {
-  if (FAILED(result)) {
-    demoLogger()->critical("{} failed (0x{:08X}) for {}", call, unsigned(result), toUtf8(path));
-  }
 }
 
 }  // namespace
@@ -74,7 +69,7 @@ void Shader::loadVertexShader(const std::wstring& path, const std::string& entry
   createInputLayout();
   logCreation(device->CreateVertexShader(bytecode->GetBufferPointer(), bytecode->GetBufferSize(),
                                          nullptr, &vertexShader),
-              "CreateVertexShader", path);
+              "CreateVertexShader for " + toUtf8(path));
 }
 
 void Shader::loadPixelShader(const std::wstring& path, const std::string& entry) {
@@ -85,7 +80,7 @@ void Shader::loadPixelShader(const std::wstring& path, const std::string& entry)
   }
   logCreation(device->CreatePixelShader(bytecode->GetBufferPointer(), bytecode->GetBufferSize(),
                                         nullptr, &pixelShader),
-              "CreatePixelShader", path);
+              "CreatePixelShader for " + toUtf8(path));
 }
 
 void Shader::createInputLayout() {
@@ -98,7 +93,7 @@ void Shader::createInputLayout() {
   logCreation(device->CreateInputLayout(descriptions.data(), UINT(descriptions.size()),
                                         bytecode->GetBufferPointer(), bytecode->GetBufferSize(),
                                         &inputLayout),
-              "CreateInputLayout", sourcePath);
+              "CreateInputLayout for " + toUtf8(sourcePath));
 }
 
 void Shader::handleEvent(const ReloadEvent& event) {
