@@ -112,6 +112,9 @@ std::vector<float> readBackFloats(ID3D11Texture2D* texture) {
 RenderTarget makeTarget(int width, int height, DXGI_FORMAT format) {
   RenderTarget target;
   target.create(testDevice().device, UINT(width), UINT(height), format);
+  if (!target.texture || !target.renderTargetView || !target.shaderResourceView) {
+    throw std::runtime_error("No render target of format " + std::to_string(int(format)));
+  }
   return target;
 }
 
@@ -162,7 +165,10 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 std::wstring sourceFolder() { return fromEnvironment(L"OSTREL_SOURCE_DIR", L"" OSTREL_SOURCE_DIR); }
 
 std::wstring testDataPath(const std::wstring& relative) {
-  return std::wstring(L"" OSTREL_TEST_DATA L"/") + relative;
+  // Backslashes throughout: Wine's compiler finds a file's own includes beside it only then.
+  std::wstring path = std::wstring(L"" OSTREL_TEST_DATA L"/") + relative;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
 }
 
 std::wstring artifactsFolder() {

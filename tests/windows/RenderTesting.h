@@ -71,7 +71,7 @@ private:
 
 // The checkout's root, which holds the production's "resources" folder.
 std::wstring sourceFolder();
-// A file of the tests' own data (tests/data/...), as a Windows path.
+// A file of the tests' own data (tests/data/...), as a Windows path with backslashes.
 std::wstring testDataPath(const std::wstring& relative);
 // The folder for pictures the tests keep, created on first use.
 std::wstring artifactsFolder();
