@@ -3,10 +3,11 @@
 // BloomConstants (b1) is the timeline's bloom group, bloom 0 to bloom 9, with the
 // production's resting values in brackets. Together the defaults give a visible but
 // tasteful glow: lights and highlights bloom with a slightly warm, slightly whitened light
-// reaching about 40 pixels at 1080 lines; mid-tones do not glow at all.
+// reaching about 30 pixels at 1080 lines; mid-tones do not glow at all.
 //
-// Brightness here is the largest channel, sRGB-encoded: how bright a pixel looks on screen,
-// so that saturated lights bloom in their own colour.
+// Brightness here is the square root of the largest channel: close to the sRGB curve, so
+// about how bright a pixel looks on screen, and cheap; taking the largest channel lets
+// saturated lights bloom in their own colour.
 #include "../../PostProcessing.hlsl"
 
 cbuffer BloomConstants : register(b1)
@@ -22,25 +23,26 @@ cbuffer BloomConstants : register(b1)
     float warmth;      // bloom 4 (0.14): tint of the glow, -1 cool blue .. 1 warm amber;
                        //   0.14 is a hint of warmth
     float halo;        // bloom 5 (0.171): share of a halo twice as wide in the glow, 0..1
-    float radius;      // bloom 6 (0.5): size of the glow, 0..1; its blur reaches 24 pixels
-                       //   each way at 1080 lines for 0.5, 44 for 1 (the halo twice
-                       //   that). Wider costs more taps.
+    float radius;      // bloom 6 (0.5): size of the glow, 0..1; its blur reaches 16 pixels
+                       //   each way at 1080 lines for 0.5, 28 for 1, and the halo about
+                       //   twice that. Wider costs more taps: 2 + 12 x radius each side.
     float whiteness;   // bloom 7 (0.221): 0 keeps the colour of the light, 1 a white glow
     float sceneGain;   // bloom 8 (1): level of the unblurred picture under the glow
     float glowGain;    // bloom 9 (1): overall glow level, multiplying intensity (for fades)
 };
 
-// Pixels per texel step: the glow keeps its size on screen between 720 and 1080 lines.
+// Pixels per step of the blur: the glow keeps its size on screen up to 1080 lines; above,
+// it keeps its size in pixels, since fetches (two steps apart) must not skip texels.
 float bloomScale()
 {
-    return clamp(outputSize.y / 1080.0, 0.5, 1.5);
+    return clamp(outputSize.y / 1080.0, 0.5, 1.0);
 }
 
 // Fetches each side of the blur along an axis stretched by stretch; every fetch reads a
 // pair of texels.
 float bloomPairs(float stretch)
 {
-    return clamp(round((2.0 + 20.0 * radius) * stretch), 1.0, 48.0);
+    return clamp(round((2.0 + 12.0 * radius) * stretch), 1.0, 40.0);
 }
 
 // Standard deviation, in pixels, of the blur with that many pairs: the last pair lies at
@@ -63,7 +65,6 @@ float verticalStretch()
 // The light that glows: all of it from threshold up, fading in smoothly over the knee below.
 float3 brightPass(float3 colour)
 {
-    float brightest = max(colour.r, max(colour.g, colour.b));
-    float brightness = linearToSrgb(brightest).r;
+    float brightness = sqrt(max(colour.r, max(colour.g, colour.b)));
     return colour * smoothstep(threshold - max(knee, 1e-3), threshold, brightness);
 }

@@ -36,6 +36,6 @@ float4 p(QuadOutput input) : SV_Target0
     float3 spill = max(lerp(core, wide, halo) - brightPass(scene.rgb), 0.0);
     spill = lerp(spill, luma(spill), whiteness);
     float3 tint = float3(1.0 + 0.3 * warmth, 1.0 + 0.05 * warmth, 1.0 - 0.3 * warmth);
-    float3 result = scene.rgb * sceneGain + spill * tint * (4.0 * intensity * glowGain);
+    float3 result = scene.rgb * sceneGain + spill * tint * (6.0 * intensity * glowGain);
     return float4(result, scene.a);
 }
