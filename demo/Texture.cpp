@@ -2,6 +2,7 @@
 #include "demo/Texture.h"
 
 #include "render/CreationCheck.h"
+#include "render/TextureDescription.h"
 #include "registry/TextConversion.h"
 
 #include <stb/stb_image.h>
@@ -74,15 +75,8 @@ void Texture::load(ID3D11Device* device, const std::string& fileName) {
   const std::string path = folder + fileName;
   const Image image = decode(path);
 
-  D3D11_TEXTURE2D_DESC description{};
-  description.Width = UINT(image.width);
-  description.Height = UINT(image.height);
-  description.MipLevels = 1;
-  description.ArraySize = 1;
-  description.Format = image.format;
-  description.SampleDesc = {1, 0};
-  description.Usage = D3D11_USAGE_DEFAULT;
-  description.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+  const D3D11_TEXTURE2D_DESC description = textureDescription(
+      UINT(image.width), UINT(image.height), image.format, D3D11_BIND_SHADER_RESOURCE);
   const D3D11_SUBRESOURCE_DATA data{image.pixels.data(), UINT(image.width * image.bytesPerPixel),
                                     0};
   Microsoft::WRL::ComPtr<ID3D11Texture2D> texture;

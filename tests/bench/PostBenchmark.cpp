@@ -116,7 +116,8 @@ void measure(int width, int height) {
   } passes[] = {
       {"copy into RGBA16F", [&] { copyInto(in, half.renderTargetView.Get()); }},
       {"copy out of RGBA16F", [&] { copyInto(half.shaderResourceView.Get(), outA); }},
-      {"depth of field (8 draws)", [&] { dof.apply(context, in, depth.shaderResourceView.Get(), outA); }},
+      {"depth of field (8 draws)",
+       [&] { dof.apply(context, in, depth.shaderResourceView.Get(), outA); }},
       {"lens distortion", [&] { lens.apply(context, in, outA); }},
       {"bloom (3 draws)", [&] { bloom.apply(context, in, outA); }},
       {"overlay", [&] { overlay.apply(context, in, logo.Get(), outA); }},

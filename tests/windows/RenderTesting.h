@@ -34,7 +34,8 @@ struct Picture {
   std::vector<std::uint8_t> rgba;
 
   Picture() = default;
-  Picture(int width, int height) : width(width), height(height), rgba(std::size_t(width) * height * 4) {}
+  Picture(int width, int height)
+      : width(width), height(height), rgba(std::size_t(width) * height * 4) {}
   std::uint8_t* at(int x, int y) { return &rgba[(std::size_t(y) * width + x) * 4]; }
   const std::uint8_t* at(int x, int y) const { return &rgba[(std::size_t(y) * width + x) * 4]; }
 };

@@ -2,8 +2,9 @@
 // reaching DOF_REACH pixels each way (at 1080 lines) with DOF_PAIRS bilinear fetches each
 // side, each placed between two points of the kernel by their weights so that one fetch
 // reads both: fetches lie at most two pixels apart, so every texel is read and small
-// bright details blur into discs, not into grids of dots. t0 holds the colour in rgb and the blur amount of each pixel in alpha; the result
-// keeps the pixel's own blur amount in alpha for the next pass and the combine.
+// bright details blur into discs, not into grids of dots. t0 holds the colour in rgb and
+// the blur amount of each pixel in alpha; the result keeps the pixel's own blur amount in
+// alpha for the next pass and the combine.
 //
 // Each fetch counts by its own blur amount, so sharp pixels hardly bleed into the blurred
 // ones around them (no halo of a sharp subject over a soft background). With
