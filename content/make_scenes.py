@@ -1,0 +1,43 @@
+"""Makes the production's scenes and pictures with Debian's Blender, headless: the ten
+Collada scenes in resources/ and the loading picture and the two logos in
+resources/textures/. Each scene file is checked against the program's own reading of it
+(through assimp's tool) before it is kept.
+
+    /usr/bin/python3 content/make_scenes.py                 # everything (a few minutes)
+    /usr/bin/python3 content/make_scenes.py kv.dae logos    # some of it
+
+Needs blender, assimp-utils, python3-numpy and the fonts that content/setup.sh installs.
+"""
+
+import os
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+ROOT = os.path.dirname(HERE)
+RESOURCES = os.path.join(ROOT, "resources")
+BLENDER = ["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--python"]
+PICTURES = ("preload", "logos")
+
+
+def run_blender(script, args):
+    subprocess.run(BLENDER + [os.path.join(HERE, "scenes", script), "--"] + args, check=True)
+
+
+def main():
+    wanted = sys.argv[1:]
+    scenes = [w for w in wanted if w.endswith(".dae")]
+    pictures = [w for w in wanted if w in PICTURES]
+    unknown = set(wanted) - set(scenes) - set(pictures)
+    if unknown:
+        sys.exit(f"unknown targets: {sorted(unknown)} (scene files or {PICTURES})")
+    if not wanted or scenes:
+        run_blender("build.py", [RESOURCES] + scenes)
+    if not wanted or pictures:
+        os.makedirs(os.path.join(RESOURCES, "textures"), exist_ok=True)
+        run_blender("pictures.py", [os.path.join(RESOURCES, "textures")]
+                    + (pictures or list(PICTURES)))
+
+
+if __name__ == "__main__":
+    main()
