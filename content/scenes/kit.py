@@ -109,6 +109,26 @@ class Scene:
         self.bscene.collection.objects.link(ob)
         return ob
 
+    def compound_object(self, name, parts):
+        """A top-level object of several materials: parts = [(bmesh, material)], consumed.
+        The program draws one mesh per material, all moved by the one node."""
+        combined = bmesh.new()
+        mats = []
+        for bm_part, mat in parts:
+            index = len(mats)
+            mats.append(mat)
+            before = set(combined.faces)
+            append_bmesh(combined, bm_part)
+            bm_part.free()
+            for f in combined.faces:
+                if f not in before:
+                    f.material_index = index
+        data = bpy.data.meshes.new(f"{name}_mesh")
+        finish(combined, data)
+        for mat in mats:
+            data.materials.append(mat)
+        return self.mesh_object(name, None, None, data=data)
+
     def animate(self, ob, local_at):
         """Keys ob's local transform on every frame; local_at(t) gives a Matrix for the
         scene time t in 0..1 (rotation and translation only: the program applies a node's
@@ -214,6 +234,7 @@ def append_bmesh(target, part):
     for f in part.faces:
         nf = target.faces.new([remap[v] for v in f.verts])
         nf.smooth = f.smooth
+        nf.material_index = f.material_index
 
 
 def finish(bm, me):
@@ -382,3 +403,14 @@ def spline(points, t):
 def window(t, a, b):
     """Where t lies in the window a..b, 0..1 (may run backwards when a > b)."""
     return (t - a) / (b - a)
+
+
+class Lcg:
+    """A small seeded generator, the same numbers on every machine."""
+
+    def __init__(self, seed):
+        self.state = seed
+
+    def next(self):
+        self.state = (self.state * 6364136223846793005 + 1442695040888963407) % 2 ** 64
+        return (self.state >> 11) / 2 ** 53
