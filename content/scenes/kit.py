@@ -309,7 +309,10 @@ def torus(major, minor, major_segments=48, minor_segments=12, smooth=True, arc=2
 
 
 def prism(points, z0, z1):
-    """A flat-shaded prism over a convex or simple polygon given in the XY plane (CCW)."""
+    """A flat-shaded prism over a simple polygon given in the XY plane (either winding)."""
+    area = sum(x0 * y1 - x1 * y0 for (x0, y0), (x1, y1) in zip(points, points[1:] + points[:1]))
+    if area < 0:
+        points = list(reversed(points))
     bm = bmesh.new()
     bottom = [bm.verts.new((x, y, z0)) for x, y in points]
     top = [bm.verts.new((x, y, z1)) for x, y in points]

@@ -43,7 +43,7 @@ def build():
     for k, body in enumerate(items):
         angle, z = place(k)
         mat = header if k == 0 else ink
-        word = kit.upright(kit.text(body, "bebas" if k else "spartan", size=1.25 if k else 1.0,
+        word = kit.upright(kit.text(body, "bebas" if k else "spartan", size=1.25 if k else 1.1,
                                     extrude=0.18, spacing=1.05))
         # Facing outwards from the column: the text reads from the direction of angle.
         outward = Matrix.Rotation(angle, 4, "Z")
@@ -64,9 +64,9 @@ def build():
 
     def position(t):
         k = progress(t)
-        angle = k * STEP_ANGLE - math.radians(12)
-        radius = RADIUS + 10.0
-        z = 1.5 + k * STEP_HEIGHT + 1.2
+        angle = k * STEP_ANGLE - math.radians(6)
+        radius = RADIUS + 13.0
+        z = 1.5 + k * STEP_HEIGHT + 1.8
         return (radius * math.sin(angle), -radius * math.cos(angle), z)
 
     def target(t):
