@@ -5,6 +5,7 @@ resources/textures/. Each scene file is checked against the program's own readin
 
     /usr/bin/python3 content/make_scenes.py                 # everything (a few minutes)
     /usr/bin/python3 content/make_scenes.py kv.dae logos    # some of it
+    /usr/bin/python3 content/make_scenes.py --out DIR       # into DIR and DIR/textures
 
 Needs blender, assimp-utils, python3-numpy and the fonts that content/setup.sh installs.
 """
@@ -25,17 +26,22 @@ def run_blender(script, args):
 
 
 def main():
-    wanted = sys.argv[1:]
+    args = sys.argv[1:]
+    resources = RESOURCES
+    if args[:1] == ["--out"]:
+        resources, args = args[1], args[2:]
+    wanted = args
     scenes = [w for w in wanted if w.endswith(".dae")]
     pictures = [w for w in wanted if w in PICTURES]
     unknown = set(wanted) - set(scenes) - set(pictures)
     if unknown:
         sys.exit(f"unknown targets: {sorted(unknown)} (scene files or {PICTURES})")
     if not wanted or scenes:
-        run_blender("build.py", [RESOURCES] + scenes)
+        os.makedirs(resources, exist_ok=True)
+        run_blender("build.py", [resources] + scenes)
     if not wanted or pictures:
-        os.makedirs(os.path.join(RESOURCES, "textures"), exist_ok=True)
-        run_blender("pictures.py", [os.path.join(RESOURCES, "textures")]
+        os.makedirs(os.path.join(resources, "textures"), exist_ok=True)
+        run_blender("pictures.py", [os.path.join(resources, "textures")]
                     + (pictures or list(PICTURES)))
 
 

@@ -11,6 +11,7 @@ content/make_scenes.py:
 - "preload.png": 1920 x 1080, RGB, shown while the scenes load.
 """
 
+import math
 import os
 import sys
 import tempfile
@@ -79,7 +80,7 @@ def flat(name, color, alpha=1.0):
     return mat
 
 
-def text_object(body, font, size, mat, location, offset=0.0, spacing=1.0):
+def text_object(body, font, size, mat, location, spacing=1.0):
     vfont = bpy.data.fonts.load(kit.FONT_FILES[font], check_existing=True)
     curve = bpy.data.curves.new(f"{body}_curve", "FONT")
     curve.body = body
@@ -87,10 +88,9 @@ def text_object(body, font, size, mat, location, offset=0.0, spacing=1.0):
     curve.size = size
     curve.align_x = "CENTER"
     curve.align_y = "CENTER"
-    curve.offset = offset
     curve.space_character = spacing
     curve.resolution_u = 24
-    ob = bpy.data.objects.new(f"{body}_{offset}", curve)
+    ob = bpy.data.objects.new(body, curve)
     ob.location = location
     ob.data.materials.append(mat)
     bpy.context.scene.collection.objects.link(ob)
@@ -110,13 +110,19 @@ def plane(name, size, location, mat):
 
 
 def outlined(body, font, size, location, fill, spacing=1.0):
-    """White-on-dark lettering: the text, a dark outline and a faint wider halo."""
-    text_object(body, font, size, flat("Fill", fill), location, 0.0, spacing)
+    """White-on-dark lettering: the text over copies of itself moved round it in a ring, a
+    dark outline close in and a faint halo further out (a glyph outline offset by the font
+    engine breaks at sharp corners)."""
+    text_object(body, font, size, flat("Fill", fill), location, spacing=spacing)
     x, y, z = location
-    text_object(body, font, size, flat("Outline", (0.01, 0.012, 0.025), 0.92), (x, y, z - 0.01),
-                size * 0.03, spacing)
-    text_object(body, font, size, flat("Halo", (0.0, 0.0, 0.01), 0.35), (x, y, z - 0.02),
-                size * 0.075, spacing)
+    outline = flat("Outline", (0.01, 0.012, 0.025))
+    halo = flat("Halo", (0.0, 0.0, 0.01), 0.1)
+    for ring, mat, depth in ((0.035, outline, 0.01), (0.075, halo, 0.02)):
+        for k in range(16):
+            a = 2 * math.pi * k / 16
+            text_object(body, font, size, mat,
+                        (x + ring * size * math.cos(a), y + ring * size * math.sin(a),
+                         z - depth - 0.0001 * k), spacing=spacing)
 
 
 def render(scene, path, channels):
