@@ -247,8 +247,15 @@ class Pictures(unittest.TestCase):
                     self.assertEqual(max(alphas[1]), 255, "nothing opaque across the middle")
 
 
-@unittest.skipUnless(shutil.which("blender") and shutil.which("assimp"),
-                     "regenerating needs blender (content/setup.sh)")
+FONTS = ["/usr/share/fonts/opentype/league-spartan/LeagueSpartan-Bold.otf",
+         "/usr/share/fonts/truetype/comfortaa/Comfortaa-Bold.ttf",
+         "/usr/share/fonts/opentype/bebas-neue/BebasNeue-Bold.otf",
+         "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"]
+
+
+@unittest.skipUnless(shutil.which("blender") and shutil.which("assimp")
+                     and all(os.path.exists(f) for f in FONTS),
+                     "regenerating needs blender and the fonts of content/setup.sh")
 class Regeneration(unittest.TestCase):
     def test_regenerating_gives_the_same_bytes(self):
         with tempfile.TemporaryDirectory() as tmp:
