@@ -21,8 +21,12 @@ BLENDER = ["blender", "-b", "--factory-startup", "--python-exit-code", "1", "--p
 PICTURES = ("preload", "logos")
 
 
-def run_blender(script, args):
-    subprocess.run(BLENDER + [os.path.join(HERE, "scenes", script), "--"] + args, check=True)
+def run_blender(script, args, threads=None):
+    # One thread for building: Blender sums smooth normals in parallel, and the order of
+    # the sums changes their last bits from run to run.
+    limit = ["-t", str(threads)] if threads else []
+    subprocess.run(BLENDER[:3] + limit + BLENDER[3:] + [os.path.join(HERE, "scenes", script),
+                                                        "--"] + args, check=True)
 
 
 def main():
@@ -38,7 +42,7 @@ def main():
         sys.exit(f"unknown targets: {sorted(unknown)} (scene files or {PICTURES})")
     if not wanted or scenes:
         os.makedirs(resources, exist_ok=True)
-        run_blender("build.py", [resources] + scenes)
+        run_blender("build.py", [resources] + scenes, threads=1)
     if not wanted or pictures:
         os.makedirs(os.path.join(resources, "textures"), exist_ok=True)
         run_blender("pictures.py", [os.path.join(resources, "textures")]

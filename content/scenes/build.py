@@ -1,7 +1,7 @@
 """Builds the production's scenes inside Blender and writes them as Collada files, each checked
 against the program's own reading of it. Run by content/make_scenes.py:
 
-    blender -b --factory-startup --python-exit-code 1 --python content/scenes/build.py -- \
+    blender -b --factory-startup -t 1 --python-exit-code 1 --python content/scenes/build.py -- \
         OUTPUT_FOLDER [FILE.dae ...]
 """
 

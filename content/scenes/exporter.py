@@ -1,11 +1,12 @@
 """Writes a built scene with Blender's Collada exporter, then makes the file reproducible and
 gives its materials what the exporter leaves out.
 
-Blender's exporter stamps the export time into the file and writes every material as a
-Lambert effect (diffuse and emission only), so a reader falls back to its own specular and
-shininess. Afterwards the asset dates are pinned and each effect becomes a Phong effect with
-the material's own ambient, specular and shininess; diffuse, emission and the rest stay as
-the exporter wrote them.
+Blender's exporter stamps the export time into the file, writes the animations in an order
+that changes between runs, and writes every material as a Lambert effect (diffuse and
+emission only), so a reader falls back to its own specular and shininess. Afterwards the
+asset dates are pinned, the animations sorted by id, and each effect becomes a Phong effect
+with the material's own ambient, specular and shininess; diffuse, emission and the rest stay
+as the exporter wrote them.
 """
 
 import re
@@ -39,6 +40,7 @@ def export(scene, path):
     with open(path, encoding="utf-8") as f:
         text = f.read()
     text = pin_dates(text)
+    text = sort_animations(text)
     text = phong_effects(text, scene.materials)
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write(text)
@@ -47,6 +49,21 @@ def export(scene, path):
 def pin_dates(text):
     text = re.sub(r"<created>[^<]*</created>", f"<created>{PINNED_DATE}</created>", text)
     return re.sub(r"<modified>[^<]*</modified>", f"<modified>{PINNED_DATE}</modified>", text)
+
+
+def sort_animations(text):
+    """The exporter writes the objects' animations in an order that changes from run to run
+    (it walks a set of pointers); each node has one, so sorting them by id changes nothing
+    for a reader and makes the file reproducible."""
+    match = re.search(r"(<library_animations>\n)(.*?)(  </library_animations>)", text, re.S)
+    if match is None:
+        return text
+    blocks = re.findall(r'    <animation id="[^"]+".*?\n    </animation>\n', match.group(2), re.S)
+    if "".join(blocks) != match.group(2):
+        raise ValueError("unexpected layout of library_animations")
+    body = "".join(sorted(blocks, key=lambda b: re.match(r'    <animation id="([^"]+)"', b)
+                          .group(1)))
+    return text[:match.start(2)] + body + text[match.end(2):]
 
 
 def number(x):
