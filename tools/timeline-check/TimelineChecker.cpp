@@ -75,6 +75,11 @@ private:
     const double secondsPerQuarter = file.tempoMap.secondsAt(file.ticksPerQuarter);
     report.tempoBpm = secondsPerQuarter > 0 ? 60.0 / secondsPerQuarter : 0;
     report.midiLength = BASS_ChannelGetLength(stream, BASS_POS_BYTE);
+    const std::uint64_t endTick =
+        clock->tickAtByte(std::max(report.midiLength, report.audioLength)) + 1;
+    for (const std::uint64_t tick : clock->barStartTicks(endTick)) {
+      report.barStarts.push_back(clock->byteAtTick(tick));
+    }
   }
 
   void checkSections() {
@@ -107,6 +112,8 @@ private:
     if (scene != resources.markerScenes.end() && !scene->second.sceneKey.empty()) {
       section.sceneKey = scene->second.sceneKey;
       section.camera = scene->second.camera;
+      section.animationStart = scene->second.start;
+      section.animationEnd = scene->second.end;
       if (!resources.scenes.count(section.sceneKey)) {
         addFinding(Severity::Warning, "", marker.pos, "",
                    fmt::format("marker '{}' shows scene '{}', which has no file in the registry",
