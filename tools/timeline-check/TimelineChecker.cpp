@@ -259,11 +259,8 @@ private:
   void checkCompleteness(const std::string& trackName,
                          const std::map<DWORD, TimelineReport::Block>& blocks) {
     for (const auto& [start, block] : blocks) {
-      const std::vector<std::string> missing =
-          missingParameters(trackName, [&](const std::string& name) {
-            return std::any_of(block.parameters.begin(), block.parameters.end(),
-                               [&](const auto& parameter) { return parameter.name == name; });
-          });
+      const std::vector<std::string> missing = missingParameters(
+          trackName, [&](const std::string& name) { return block.hasParameter(name); });
       if (!missing.empty()) {
         addFinding(Severity::Error, trackName, start, "C-0",
                    fmt::format("the block misses {}: the run stops with \"invalid map<K, T> "

@@ -141,6 +141,17 @@ TimelinePlot::TimelinePlot(const TimelineReport& report, const Waveform& wavefor
 }
 
 void TimelinePlot::layOut() {
+  measureTime();
+  stackRows();
+  canvas.fill(plotLeft, music.top, plotWidth, heightOf(music), kLaneGround);
+  for (const Lane& lane : lanes) {
+    canvas.fill(plotLeft, lane.band.top, plotWidth, heightOf(lane.band), kLaneGround);
+  }
+}
+
+// The time axis reaches the end of the music or of the timeline, whichever is later, and
+// is wide enough for the shortest section's names.
+void TimelinePlot::measureTime() {
   totalBytes = std::max<std::uint64_t>({report.midiLength, report.audioLength, 1});
   for (const auto& section : report.sections) {
     totalBytes = std::max(totalBytes, section.start + section.length);
@@ -160,7 +171,9 @@ void TimelinePlot::layOut() {
   const double wanted = kShortestSectionWidth / std::max(shortest, 1e-3) * totalSeconds;
   plotWidth = int(std::clamp(wanted, double(kMinPlotWidth), double(kMaxPlotWidth)));
   plotLeft = kMargin + kGutter;
+}
 
+void TimelinePlot::stackRows() {
   int y = kMargin;
   const auto band = [&y](int height, int gap = kGap) {
     const Band made{y, y + height};
@@ -178,16 +191,10 @@ void TimelinePlot::layOut() {
     lane.band = band(kLaneHeight);
     lanes.push_back(std::move(lane));
   }
-  findings = band(report.findings.empty() ? 0 : kFindingsHeight, report.findings.empty() ? 0 : kGap);
+  const bool anyFindings = !report.findings.empty();
+  findings = band(anyFindings ? kFindingsHeight : 0, anyFindings ? kGap : 0);
   secondsRuler = band(kSecondsRulerHeight, 0);
   canvas = Canvas(plotLeft + plotWidth + kRightMargin, y + kMargin, kBackground);
-
-  for (const Band& ground : {music}) {
-    canvas.fill(plotLeft, ground.top, plotWidth, heightOf(ground), kLaneGround);
-  }
-  for (const Lane& lane : lanes) {
-    canvas.fill(plotLeft, lane.band.top, plotWidth, heightOf(lane.band), kLaneGround);
-  }
 }
 
 int TimelinePlot::xAtByte(std::uint64_t position) const {
@@ -208,9 +215,8 @@ void TimelinePlot::makeLanes() {
     for (std::size_t index = 0; index < lane.track->blocks.size(); ++index) {
       const auto& reported = lane.track->blocks[index];
       const bool complete = missingParameters(lane.track->name, [&](const std::string& name) {
-        return std::any_of(reported.parameters.begin(), reported.parameters.end(),
-                           [&](const auto& parameter) { return parameter.name == name; });
-      }).empty();
+                              return reported.hasParameter(name);
+                            }).empty();
       if (!complete) {
         lane.incomplete.push_back(index);
         continue;

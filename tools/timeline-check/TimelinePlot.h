@@ -59,6 +59,8 @@ private:
   };
 
   void layOut();
+  void measureTime();
+  void stackRows();
   void makeLanes();
   void computeCurves(const std::vector<Block*>& all);
   void drawTitle();

@@ -30,6 +30,15 @@ struct TimelineReport {
     std::uint64_t end = 0;
     std::string barBeat;
     std::vector<ParameterValue> parameters;  // by name
+
+    bool hasParameter(const std::string& name) const {
+      for (const ParameterValue& parameter : parameters) {
+        if (parameter.name == name) {
+          return true;
+        }
+      }
+      return false;
+    }
   };
 
   struct Track {
