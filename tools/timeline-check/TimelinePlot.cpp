@@ -565,16 +565,22 @@ void TimelinePlot::drawFindings() {
     return;
   }
   int errors = 0;
-  for (const auto& finding : report.findings) {
-    const bool isError = finding.severity == TimelineReport::Severity::Error;
-    errors += isError;
-    const int x = xAtByte(finding.position);
-    for (int row = 0; row < 9; ++row) {  // a small triangle pointing up at the position
-      canvas.fill(x - row / 2, findings.top + 4 + row, row / 2 * 2 + 1, 1,
-                  isError ? kError : kWarning);
+  int warnings = 0;
+  // Errors last, so that they show where a warning shares their place.
+  for (const auto severity : {TimelineReport::Severity::Warning, TimelineReport::Severity::Error}) {
+    const bool isError = severity == TimelineReport::Severity::Error;
+    for (const auto& finding : report.findings) {
+      if (finding.severity != severity) {
+        continue;
+      }
+      (isError ? errors : warnings)++;
+      const int x = xAtByte(finding.position);
+      for (int row = 0; row < 9; ++row) {  // a small triangle pointing up at the position
+        canvas.fill(x - row / 2, findings.top + 4 + row, row / 2 * 2 + 1, 1,
+                    isError ? kError : kWarning);
+      }
     }
   }
-  const int warnings = int(report.findings.size()) - errors;
   text.draw(canvas, kMargin, findings.bottom - 4,
             fmt::format("{} error{}, {} warning{}", errors, errors == 1 ? "" : "s", warnings,
                         warnings == 1 ? "" : "s"),
