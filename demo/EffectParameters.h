@@ -24,7 +24,7 @@ struct EffectParameters {
     kGlitch2 = 15,
   };
 
-  // Aperture 0.01, focus 0.5, limit 0.8: depth 0..1 of the sharp plane and its reach.
+  // Aperture, focus and limit, 0..1, as the depth-of-field pass's constants take them.
   std::array<float, 3> dofParameters = {0.01f, 0.5f, 0.8f};
   std::array<float, 6> lensParameters = {0.502f, 0.47f, 0.497f, 0.5f, 0.51f, 0.723f};
   // Four groups of four; exposure, grain, red, green, blue, contrast, flash and the three
