@@ -10,7 +10,6 @@ namespace {
 
 using Ease = BlockHandler::Ease;
 using Value = BlockHandler::Value;
-using P = EffectParameters;
 
 template <std::size_t Index>
 float& color(EffectParameters& parameters) {
@@ -22,36 +21,36 @@ float& depthOfField(EffectParameters& parameters) {
 }
 
 constexpr Value kExposureValues[] = {
-    {"contrast", {"startContrast"}, {"endContrast"}, &color<P::kContrast>},
-    {"exposure", {"startExposure"}, {"endExposure"}, &color<P::kExposure>},
-    {"grain", {"startGrain"}, {"endGrain"}, &color<P::kGrain>},
+    {"contrast", {"startContrast"}, {"endContrast"}, &color<EffectParameters::kContrast>},
+    {"exposure", {"startExposure"}, {"endExposure"}, &color<EffectParameters::kExposure>},
+    {"grain", {"startGrain"}, {"endGrain"}, &color<EffectParameters::kGrain>},
 };
 constexpr Value kColorValues[] = {
-    {"red", {"startRed"}, {"endRed"}, &color<P::kRed>},
-    {"green", {"startGreen"}, {"endGreen"}, &color<P::kGreen>},
-    {"blue", {"startBlue"}, {"endBlue"}, &color<P::kBlue>},
+    {"red", {"startRed"}, {"endRed"}, &color<EffectParameters::kRed>},
+    {"green", {"startGreen"}, {"endGreen"}, &color<EffectParameters::kGreen>},
+    {"blue", {"startBlue"}, {"endBlue"}, &color<EffectParameters::kBlue>},
 };
 constexpr Value kGlitchValues[] = {
-    {"glitch 0", {"startGlitch0"}, {"endGlitch0"}, &color<P::kGlitch0>},
-    {"glitch 1", {"startGlitch1"}, {"endGlitch1"}, &color<P::kGlitch1>},
-    {"glitch 2", {"startGlitch2"}, {"endGlitch2"}, &color<P::kGlitch2>},
+    {"glitch 0", {"startGlitch0"}, {"endGlitch0"}, &color<EffectParameters::kGlitch0>},
+    {"glitch 1", {"startGlitch1"}, {"endGlitch1"}, &color<EffectParameters::kGlitch1>},
+    {"glitch 2", {"startGlitch2"}, {"endGlitch2"}, &color<EffectParameters::kGlitch2>},
 };
 constexpr Value kFlashValues[] = {
-    {"flash", {"startFlash"}, {"endFlash"}, &color<P::kFlash>},
+    {"flash", {"startFlash"}, {"endFlash"}, &color<EffectParameters::kFlash>},
 };
 constexpr Value kDepthOfFieldValues[] = {
     {"focus",
      {"startFocus1", "startFocus2", "startFocus3"},
      {"endFocus1", "endFocus2", "endFocus3"},
-     &depthOfField<P::kFocus>},
+     &depthOfField<EffectParameters::kFocus>},
     {"aperture",
      {"startAperture1", "startAperture2", "startAperture3"},
      {"endAperture1", "endAperture2", "endAperture3"},
-     &depthOfField<P::kAperture>},
+     &depthOfField<EffectParameters::kAperture>},
     {"limit",
      {"startLimit1", "startLimit2", "startLimit3"},
      {"endLimit1", "endLimit2", "endLimit3"},
-     &depthOfField<P::kLimit>},
+     &depthOfField<EffectParameters::kLimit>},
 };
 
 constexpr BlockHandler kHandlers[] = {
@@ -61,6 +60,13 @@ constexpr BlockHandler kHandlers[] = {
     {"Flash", Ease::linear, false, kFlashValues},
     {"DOF", Ease::linear, true, kDepthOfFieldValues},
 };
+
+// The kinds' own functions below pick their handler by place.
+static_assert(std::string_view(kHandlers[0].kind) == "Exposure" &&
+              std::string_view(kHandlers[1].kind) == "Color" &&
+              std::string_view(kHandlers[2].kind) == "Glitch" &&
+              std::string_view(kHandlers[3].kind) == "Flash" &&
+              std::string_view(kHandlers[4].kind) == "DOF");
 
 constexpr bool fitsTheHandlers() {
   for (const BlockHandler& handler : kHandlers) {
