@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 
@@ -295,7 +296,8 @@ void TimelinePlot::computeCurves(const std::vector<Block*>& all) {
 void TimelinePlot::drawTitle() {
   const int baseline = title.top + 24;
   int x = kMargin;
-  x += text.draw(canvas, x, baseline, report.midiFile, 19, kInk, Weight::bold) + 16;
+  const std::string name = std::filesystem::path(report.midiFile).filename().string();
+  x += text.draw(canvas, x, baseline, name, 19, kInk, Weight::bold) + 16;
   std::size_t blocks = 0;
   for (const auto& track : report.tracks) {
     blocks += track.blocks.size();
