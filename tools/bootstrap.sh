@@ -37,6 +37,8 @@ packages=(
   # real MIDI files from another author, read by the MIDI reader tests; the tools that
   # check the song and remake the tests' audio files
   planetblupi-music-midi sox vorbis-tools
+  # the timeline picture of timeline-check: its font and the font rasteriser
+  fonts-dejavu-core libfreetype-dev
 )
 
 log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }
