@@ -57,10 +57,8 @@ class BrokenTimelineTest(unittest.TestCase):
     def test_incomplete_block_is_rejected_at_start_up_with_where_and_what(self):
         with SongDirectory("tone-1s.ogg") as cwd:
             timeline_with_an_incomplete_block(cwd / "resources" / "Brannoch.mid")
-            # The message box's text also goes to the debugger output, which Wine prints on
-            # its "seh" channel.
-            program = wineprogram.Program(os.environ["OSTREL_DEMO_EXE"], cwd,
-                                          env={"WINEDEBUG": "warn+seh"})
+            # The message box's text also goes to the standard error stream.
+            program = wineprogram.Program(os.environ["OSTREL_DEMO_EXE"], cwd)
             wineprogram.press_key(wineprogram.find_window("Quorvel feat. Tessane"), "Return")
             box = wineprogram.find_window("OstrelMinimal - error")
             wineprogram.screenshot("incomplete-block-message-box")
