@@ -1,6 +1,8 @@
 // The post-processing framework and its six passes on the real device: the sizes every
 // program is told, the state left behind, and each pass's picture checked by its
 // properties.
+#include "demo/EffectParameters.h"
+#include "render/ParameterBlock.h"
 #include "render/PostBloom.h"
 #include "render/PostColorCorrect.h"
 #include "render/PostDepthOfField.h"
@@ -14,7 +16,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -166,6 +170,19 @@ TEST_F(PostProcessingTest, EveryPassLeavesNoPixelShaderInputBound) {
       }
     }
   }
+}
+
+// A pass straight from set-up shows the production's resting look, the same one the
+// timeline's effect values fall back to.
+TEST(PostPasses, RestAtTheEffectParametersDefaults) {
+  const EffectParameters defaults;
+  auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; };
+  EXPECT_TRUE(same(parameterBlock<BloomConstants>(defaults.bloomParameters), BloomConstants{}));
+  EXPECT_TRUE(same(parameterBlock<LensConstants>(defaults.lensParameters), LensConstants{}));
+  EXPECT_TRUE(same(parameterBlock<ColorConstants>(defaults.colorParameters), ColorConstants{}));
+  const PostDepthOfField dof;
+  EXPECT_EQ((std::array<float, 3>{dof.aperture, dof.focus, dof.limit}), defaults.dofParameters);
+  EXPECT_EQ(PostTextureOverlay().opacity, defaults.overlayAlpha);
 }
 
 TEST_F(PostProcessingTest, OverlayShowsThePictureAtOpacityZeroAndTheImageAtOne) {
