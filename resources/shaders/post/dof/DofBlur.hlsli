@@ -10,6 +10,10 @@
 // ones around them (no halo of a sharp subject over a soft background). With
 // DOF_FOLLOWS_AMOUNT the reach grows with the pixel's own blur amount, from nothing at the
 // focus plane, which therefore stays exactly sharp.
+//
+// A pixel whose blur amount is at most DOF_USED_ABOVE never shows this level in the
+// combine, so it passes unblurred and costs one fetch. Its neighbours hardly miss its blur:
+// sharp pixels count for little in theirs.
 #include "DofCommon.hlsli"
 
 Texture2D source : register(t0);
@@ -18,6 +22,10 @@ float4 p(QuadOutput input) : SV_Target0
 {
     float2 uv = pixelUv(input);
     float4 centre = source.SampleLevel(pointSampler, uv, 0);
+    if (centre.a <= DOF_USED_ABOVE)
+    {
+        return centre;
+    }
     float reach = DOF_REACH * dofScale();
 #ifdef DOF_FOLLOWS_AMOUNT
     reach *= saturate(3.0 * centre.a);

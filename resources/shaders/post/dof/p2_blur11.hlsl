@@ -5,4 +5,5 @@
 #define DOF_REACH 4.0
 #define DOF_PAIRS 2.0
 #define DOF_FOLLOWS_AMOUNT
+#define DOF_USED_ABOVE 0.0
 #include "DofBlur.hlsli"

@@ -1,7 +1,8 @@
 // Depth of field, pass 8 of 8: picks between the three blur levels (t0 the widest, t1 the
 // middle, t2 the finest, which also carries each pixel's blur amount) by the blur amount:
 // up to a third the finest level, which is sharp at the focus plane; then a blend to the
-// middle level, and above two thirds to the widest. Constants: see DofCommon.hlsli.
+// middle level, and above two thirds to the widest (the levels leave the pixels they are
+// not used for unblurred). Constants: see DofCommon.hlsli.
 #include "DofCommon.hlsli"
 
 Texture2D widest : register(t0);
