@@ -151,6 +151,7 @@ Matrix SceneAnimation::cameraMatrix(std::string_view camera, double time) {
   if (channel != -1) {
     return evaluateCamera(channels.at(channel), time);
   }
+  // Like a channel, the node's own transform places the camera, without its parents'.
   for (const auto& [index, node] : nodes) {
     if (node.name == camera) {
       if (firstReport(camera)) {
@@ -159,15 +160,34 @@ Matrix SceneAnimation::cameraMatrix(std::string_view camera, double time) {
             "camera node's own placement",
             name, camera);
       }
-      return withoutScale(worldMatrices[index]);
+      return withoutScale(node.local);
     }
   }
   if (firstReport(camera)) {
     demoLogger()->warn(
-        "Scene '{}' has no camera '{}'; drawing from the origin looking along +z with y up",
+        "Scene '{}' has no camera '{}'; drawing from in front of the whole scene, looking "
+        "along +z with y up",
         name, camera);
   }
-  return Matrix::identity();
+  return overview();
+}
+
+Matrix SceneAnimation::overview() const {
+  Bounds scene;
+  for (const auto& [index, node] : nodes) {
+    for (const std::uint32_t mesh : node.meshIndices) {
+      if (mesh < meshBounds.size()) {
+        scene.add(meshBounds[mesh].transformed(worldMatrices[index]));
+      }
+    }
+  }
+  if (scene.empty()) {
+    return Matrix::identity();
+  }
+  // Far enough back that the sphere around everything fits the vertical angle.
+  const float distance = scene.radius() / std::sin(0.5f * fieldOfView);
+  const Float3 center = scene.center();
+  return Matrix::translation({center.x, center.y, center.z - distance});
 }
 
 Matrix SceneAnimation::viewOf(std::string_view camera, const Matrix& cameraTransform) {
@@ -210,6 +230,7 @@ void SceneAnimation::clearAnimation() {
   minKeyTime = std::numeric_limits<double>::max();
   maxKeyTime = -std::numeric_limits<double>::max();
   lights.clear();
+  meshBounds.clear();
   nodes.clear();
   channels.clear();
   worldMatrices.clear();

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "render/AnimationChannel.h"
+#include "render/Bounds.h"
 #include "render/LightConstants.h"
 #include "render/Matrix.h"
 #include "render/SceneLight.h"
@@ -62,6 +63,10 @@ public:
   // vertex; the nodes below it then act child first, parent last, as in the file. For the
   // root's children this is root x local.
   void updateWorldMatrices(double time);
+  // The camera's transform: its channel's at time; for a name without a channel the node's
+  // own transform from the file (unscaled); for a name no node has, a view from in front of
+  // the whole scene (along +z, y up, everything in the field of view). A camera without a
+  // channel is reported once.
   Matrix cameraMatrix(std::string_view camera, double time);
   Matrix projection() const;
   void placeLights(LightConstants& constants) const;
@@ -79,6 +84,7 @@ public:
   std::map<std::int32_t, SceneNode> nodes;
   std::vector<SceneLight> lights;
   std::vector<Matrix> worldMatrices;  // one per node index, 16-byte aligned
+  std::vector<Bounds> meshBounds;     // one per mesh, in the mesh's own coordinates
 
 private:
   // True the first time a camera problem is seen, so that it is logged once, not per frame.
@@ -86,6 +92,8 @@ private:
   // The node's transform relative to its parent at time: its channel's, else the imported one.
   Matrix localTransform(SceneNode& node, double time) const;
   Matrix viewOf(std::string_view camera, const Matrix& cameraTransform);
+  // The stand-in for a camera the file does not have: from in front of every drawn mesh.
+  Matrix overview() const;
 
   std::set<std::string, std::less<>> reportedCameras;
   // Per node: the product of the transforms from the node up to (not including) its root,

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <numbers>
 
 namespace ostrel {
@@ -160,29 +159,36 @@ TEST_F(SceneFrame, ScaledCameraIsDrawnUnscaledWhileAMeshNodeIsScaled) {
   }
 }
 
-TEST_F(SceneFrame, CameraWithoutChannelUsesItsNodeElseTheOriginAndSaysSoOnce) {
+TEST_F(SceneFrame, CameraWithoutChannelUsesItsNodeElseAnOverviewAndSaysSoOnce) {
   testing::LogCapture log;
   Matrix placed = Matrix::translation({3, 4, 5});
   placed.m[0][0] = placed.m[1][1] = placed.m[2][2] = 3.0f;  // scaled: drawn unscaled
-  addNode(node(0, "root", -1));
+  // The node's own transform, as a channel would give it: the root's takes no part.
+  addNode(node(0, "root", -1, rotationMatrix(aboutZ(kPi / 2))));
   addNode(node(1, "Still", 0, placed));
+  // A box from (-1, -1, -1) to (1, 1, 1) drawn at (10, 0, 0) by a node below the root.
+  scene.meshBounds.push_back({{-1, -1, -1}, {1, 1, 1}});
+  SceneNode box = node(2, "Box", 0, Matrix::translation({10, 0, 0}));
+  box.meshIndices = {0};
+  addNode(box);
+  scene.fieldOfView = 2 * std::asin(0.5f);  // sin(half angle) = 0.5
   for (int frame = 0; frame < 3; ++frame) {
     const CameraView view = scene.prepareFrame("Still", frame, lights);
     expectPoint(view.cameraPosition, {3, 4, 5}, "node's placement");
-    scene.prepareFrame("Nowhere", frame, lights);
+    const CameraView overview = scene.prepareFrame("Nowhere", frame, lights);
+    // Back from the box's centre by twice its radius (sqrt 3), looking along +z.
+    expectPoint(overview.cameraPosition, {10, 0, -2 * std::sqrt(3.0f)}, "overview");
   }
-  const Matrix nowhere = scene.cameraMatrix("Nowhere", 0.0);
-  const Matrix identity = Matrix::identity();
-  EXPECT_EQ(std::memcmp(&nowhere, &identity, sizeof(Matrix)), 0) << "origin, +z";
   EXPECT_EQ(rowLength(scene.cameraMatrix("Still", 0.0), 1), 1.0f);
+  EXPECT_EQ(scene.cameraMatrix("Nowhere", 0.0).m[2][2], 1.0f);
   const auto lines = log.lines();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
             "warning Scene 'test scene' has no animation channel for camera 'Still'; drawing "
             "through the camera node's own placement");
   EXPECT_EQ(lines[1],
-            "warning Scene 'test scene' has no camera 'Nowhere'; drawing from the origin "
-            "looking along +z with y up");
+            "warning Scene 'test scene' has no camera 'Nowhere'; drawing from in front of the "
+            "whole scene, looking along +z with y up");
 }
 
 TEST_F(SceneFrame, FirstEightPlacedLightsAreUploadedInFileOrder) {
