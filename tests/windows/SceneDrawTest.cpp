@@ -3,7 +3,7 @@
 #include "render/ShaderBytecodeCache.h"
 
 #include "../core/LogCapture.h"
-#include "SceneTestSupport.h"
+#include "tests/windows/SceneTestSupport.h"
 
 #include <d3d11shader.h>
 #include <d3dcompiler.h>
@@ -18,68 +18,60 @@ namespace {
 
 using testing::assimpModel;
 using testing::Canvas;
-using testing::Pixel;
-using testing::pixelAt;
+using testing::Picture;
 using testing::sceneFile;
 
 constexpr std::uint8_t kClear[3] = {40, 40, 48};
 
 class SceneDraw : public ::testing::Test {
 protected:
-  std::vector<std::uint8_t> drawn(Scene& scene, const std::string& camera, double time) {
+  Picture drawn(Scene& scene, const std::string& camera, double time) {
     canvas.clear(kClear[0], kClear[1], kClear[2]);
-    scene.draw(gpu.context.Get(), camera, time);
+    scene.draw(testing::testDevice().context, camera, time);
     return canvas.read();
   }
-  Pixel at(const std::vector<std::uint8_t>& pixels, std::uint32_t x, std::uint32_t y) const {
-    return pixelAt(pixels, canvas.width, x, y);
-  }
-  // Pixels that differ from the clear colour.
-  std::size_t covered(const std::vector<std::uint8_t>& pixels) const {
+  // The share of the picture that differs from the clear colour, 0..1.
+  static double covered(const Picture& picture) {
     std::size_t count = 0;
-    for (std::size_t i = 0; i < pixels.size(); i += 4) {
-      count += pixels[i] != kClear[0] || pixels[i + 1] != kClear[1] || pixels[i + 2] != kClear[2];
+    for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
+      const std::uint8_t* p = &picture.rgba[i];
+      count += p[0] != kClear[0] || p[1] != kClear[1] || p[2] != kClear[2];
     }
-    return count;
+    return double(count) / (picture.rgba.size() / 4);
   }
 
-  testing::InProjectFolder inProject;
+  ID3D11Device* device = testing::testDevice().device;
+  testing::ScopedWorkingDirectory inProject{testing::sourceFolder()};
   testing::LogCapture log;
-  testing::TestDevice gpu;
-  Canvas canvas{gpu.device.Get(), gpu.context.Get(), 320, 180};
+  Canvas canvas{320, 180};
 };
 
 TEST_F(SceneDraw, LitCubeSeenFromItsCameraWithTheNearerFaceWinning) {
-  Scene scene(gpu.device.Get(), "lit cube");
+  Scene scene(device, "lit cube");
   scene.load(sceneFile("lit-cube.dae"));
   ASSERT_TRUE(scene.meshes[0].program.vertexShader) << "the scene program did not compile";
-  const auto pixels = drawn(scene, "Camera", 0.0);
-  canvas.save(pixels, "scene-lit-cube");
+  const Picture picture = drawn(scene, "Camera", 0.0);
+  canvas.save(picture, "scene-lit-cube");
 
   // The red cube's face towards the camera and the lamp fills the middle, lit.
-  const Pixel middle = at(pixels, 160, 90);
-  EXPECT_GT(middle.r, 150) << "r " << int(middle.r);
-  EXPECT_LT(middle.g, 60);
-  EXPECT_LT(middle.b, 60);
+  const std::uint8_t* middle = picture.at(160, 90);
+  EXPECT_GT(middle[0], 150) << "red " << int(middle[0]);
+  EXPECT_LT(middle[1], 60);
+  EXPECT_LT(middle[2], 60);
   // Above it the larger blue cube behind, drawn after the red one: the red one stays in
   // front where they overlap, the blue one shows where it does not.
-  const Pixel above = at(pixels, 160, 23);
-  EXPECT_GT(above.b, 100) << "b " << int(above.b);
-  EXPECT_LT(above.r, 60);
+  const std::uint8_t* above = picture.at(160, 23);
+  EXPECT_GT(above[2], 100) << "blue " << int(above[2]);
+  EXPECT_LT(above[0], 60);
   // Around both, the clear colour.
-  for (const auto [x, y] : {std::pair{5u, 5u}, {290u, 90u}, {20u, 170u}, {314u, 174u}}) {
-    const Pixel clear = at(pixels, x, y);
-    EXPECT_EQ(clear.r, kClear[0]) << x << "," << y;
-    EXPECT_EQ(clear.b, kClear[2]) << x << "," << y;
+  for (const auto& [x, y] : {std::pair{5, 5}, {290, 90}, {20, 170}, {314, 174}}) {
+    const std::uint8_t* clear = picture.at(x, y);
+    EXPECT_EQ(clear[0], kClear[0]) << x << "," << y;
+    EXPECT_EQ(clear[2], kClear[2]) << x << "," << y;
   }
 
   // A node without a channel placed like the camera shows the same picture.
-  const auto still = drawn(scene, "Still", 0.0);
-  std::size_t differing = 0;
-  for (std::size_t i = 0; i < pixels.size(); ++i) {
-    differing += std::abs(int(pixels[i]) - int(still[i])) > 2;
-  }
-  EXPECT_LT(differing, pixels.size() / 200);
+  EXPECT_LE(testing::largestDifference(picture, drawn(scene, "Still", 0.0)), 2);
 }
 
 TEST_F(SceneDraw, ProgramConstantsMatchTheBuffersByteForByte) {
@@ -87,8 +79,10 @@ TEST_F(SceneDraw, ProgramConstantsMatchTheBuffersByteForByte) {
                                                        "VertexMain", "vs_5_0");
   ASSERT_HRESULT_SUCCEEDED(compiled.result);
   testing::ComPtr<ID3D11ShaderReflection> reflection;
+  // MinGW's header declares no __uuidof for the reflection interface: name its IID.
   ASSERT_HRESULT_SUCCEEDED(D3DReflect(compiled.code->GetBufferPointer(),
-                                      compiled.code->GetBufferSize(), IID_PPV_ARGS(&reflection)));
+                                      compiled.code->GetBufferSize(), IID_ID3D11ShaderReflection,
+                                      reinterpret_cast<void**>(reflection.GetAddressOf())));
   auto offsets = [&](const char* bufferName) {
     std::map<std::string, UINT> result;
     ID3D11ShaderReflectionConstantBuffer* buffer = reflection->GetConstantBufferByName(bufferName);
@@ -133,9 +127,9 @@ TEST_F(SceneDraw, EveryMeshHasItsOwnProgramsFromOneCompilation) {
   ShaderBytecodeCache& cache = shaderBytecodeCache();
   const std::uint32_t compilations = cache.compilations();
   const std::uint32_t reuses = cache.reuses();
-  Scene first(gpu.device.Get(), "first");
+  Scene first(device, "first");
   first.load(sceneFile("lit-cube.dae"));
-  Scene second(gpu.device.Get(), "second");
+  Scene second(device, "second");
   second.load(sceneFile("lit-cube.dae"));
   // Two programs in all, whatever the number of meshes; each mesh its own program objects.
   EXPECT_LE(cache.compilations() - compilations, 2u);
@@ -160,12 +154,12 @@ TEST_F(SceneDraw, FilesFromOtherExportersDrawAPicture) {
                 {"anims_with_full_rotations_between_keys.DAE", "Camera"}};
   for (const auto& [model, camera] : models) {
     SCOPED_TRACE(model);
-    Scene scene(gpu.device.Get(), model);
+    Scene scene(device, model);
     scene.load(assimpModel(model));
     const double time = scene.channels.empty() ? 0.0 : 0.5 * (scene.minKeyTime + scene.maxKeyTime);
-    const auto pixels = drawn(scene, camera, time);
-    canvas.save(pixels, std::string("scene-") + model);
-    EXPECT_GT(covered(pixels), pixels.size() / 4 / 100) << "less than 1% of the picture drawn";
+    const Picture picture = drawn(scene, camera, time);
+    canvas.save(picture, std::string("scene-") + model);
+    EXPECT_GT(covered(picture), 0.01) << "less than 1% of the picture drawn";
   }
 }
 

@@ -5,7 +5,7 @@
 #include "render/SceneConversion.h"
 
 #include "../core/LogCapture.h"
-#include "SceneTestSupport.h"
+#include "tests/windows/SceneTestSupport.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
@@ -25,7 +25,7 @@ using testing::sceneFile;
 class SceneImport : public ::testing::Test {
 protected:
   Scene& fresh(const char* key) {
-    scene = std::make_unique<Scene>(gpu.device.Get(), key);
+    scene = std::make_unique<Scene>(testing::testDevice().device, key);
     return *scene;
   }
   // The message of the error that load throws, or "" when it throws none.
@@ -38,9 +38,8 @@ protected:
     return {};
   }
 
-  testing::InProjectFolder inProject;
+  testing::ScopedWorkingDirectory inProject{testing::sourceFolder()};
   testing::LogCapture log;
-  testing::TestDevice gpu;
   std::unique_ptr<Scene> scene;
 };
 
