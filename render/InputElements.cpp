@@ -44,8 +44,10 @@ DXGI_FORMAT inputElementFormat(BYTE mask, D3D_REGISTER_COMPONENT_TYPE componentT
 
 std::vector<InputElement> reflectInputElements(ID3DBlob* bytecode) {
   Microsoft::WRL::ComPtr<ID3D11ShaderReflection> reflection;
-  const HRESULT result = D3DReflect(bytecode->GetBufferPointer(), bytecode->GetBufferSize(),
-                                    IID_PPV_ARGS(&reflection));
+  // MinGW's header declares no __uuidof for the reflection interface: name its IID.
+  const HRESULT result =
+      D3DReflect(bytecode->GetBufferPointer(), bytecode->GetBufferSize(),
+                 IID_ID3D11ShaderReflection, reinterpret_cast<void**>(reflection.GetAddressOf()));
   if (FAILED(result)) {
     demoLogger()->critical("D3DReflect failed (0x{:08X})", unsigned(result));
     return {};

@@ -69,6 +69,7 @@ void Scene::load(const std::wstring& path) {
   const std::string utf8Path = toUtf8(path);
   logger->info("Attempting to load scene '{}' from path: {} ", name, utf8Path);
   Assimp::Importer importer;
+  conversion::configure(importer);
   const aiScene* file = importer.ReadFile(utf8Path, conversion::importFlags());
   ImportTimes times;
   times.read = secondsSince(start);
@@ -259,7 +260,8 @@ void Scene::importNodes(const aiScene& file) {
     node.index = nodeCount++;
     node.name = source.mName.C_Str();
     node.parent = next.parent;
-    node.local = conversion::rowVectorMatrix(source.mTransformation);
+    node.local = conversion::rowVectorMatrix(
+        next.parent < 0 ? conversion::uprightRoot(source.mTransformation) : source.mTransformation);
     if (const auto found = lastChannel.find(node.name); found != lastChannel.end()) {
       node.channel = found->second;
     }

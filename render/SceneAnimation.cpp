@@ -115,7 +115,7 @@ CameraView SceneAnimation::prepareFrame(std::string_view camera, double time,
 }
 
 void SceneAnimation::updateWorldMatrices(double time) {
-  if (worldMatrices.size() != nodes.size()) {
+  if (worldMatrices.size() != nodes.size() || belowRoot.size() != nodes.size()) {
     // Only after an import: sized once, then rewritten in place every frame.
     worldMatrices.assign(nodes.size(), Matrix::identity());
     belowRoot.assign(nodes.size(), Matrix::identity());

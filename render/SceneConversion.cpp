@@ -1,6 +1,7 @@
 // From assimp's in-memory scene to the scene's own types.
 #include "render/SceneConversion.h"
 
+#include <assimp/config.h>
 #include <assimp/postprocess.h>
 
 #include <cmath>
@@ -57,6 +58,11 @@ unsigned importFlags() {
       aiProcess_FlipWindingOrder | aiProcess_SplitByBoneCount;
   static_assert(flags == 0x03BF9A0F);
   return flags;
+}
+
+void configure(Assimp::Importer& importer) {
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_IGNORE_UP_DIRECTION, true);
+  importer.SetPropertyBool(AI_CONFIG_IMPORT_NO_SKELETON_MESHES, true);
 }
 
 Float3 sceneAxes(const aiVector3D& v) { return {v.x, v.z, -v.y}; }
@@ -202,6 +208,19 @@ Matrix rowVectorMatrix(const aiMatrix4x4& m) {
            {m.a2, m.b2, m.c2, m.d2},
            {m.a3, m.b3, m.c3, m.d3},
            {m.a4, m.b4, m.c4, m.d4}}};
+}
+
+aiMatrix4x4 uprightRoot(const aiMatrix4x4& root) {
+  aiVector3D scale;
+  aiQuaternion rotation;
+  aiVector3D position;
+  root.Decompose(scale, rotation, position);
+  const aiMatrix4x4 unscaled(aiVector3D(1, 1, 1), rotation, position);
+  const aiMatrix4x4 zUpTurn(1, 0, 0, 0,
+                            0, 0, -1, 0,
+                            0, 1, 0, 0,
+                            0, 0, 0, 1);
+  return unscaled * zUpTurn;
 }
 
 }  // namespace ostrel::sceneconversion

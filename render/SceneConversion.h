@@ -9,6 +9,7 @@
 #include "render/SceneMaterial.h"
 #include "render/SceneVertex.h"
 
+#include <assimp/Importer.hpp>
 #include <assimp/anim.h>
 #include <assimp/light.h>
 #include <assimp/material.h>
@@ -21,6 +22,10 @@ namespace ostrel::sceneconversion {
 
 // The post-processing assimp applies while reading a scene file.
 unsigned importFlags();
+
+// Sets how importer reads Collada: without its own up-axis turn (see uprightRoot), and
+// without the stand-in bone pyramids it makes for a file that has no mesh.
+void configure(Assimp::Importer& importer);
 
 // A point or direction of the file in the scene's axes: (x, y, z) -> (x, z, -y).
 Float3 sceneAxes(const aiVector3D& v);
@@ -58,5 +63,12 @@ AnimationChannel channel(const aiNodeAnim& source, std::int32_t index, double du
 
 // The file's column-vector matrix as a row-vector one (its transpose).
 Matrix rowVectorMatrix(const aiMatrix4x4& m);
+
+// The root node's transform for a file read without assimp's own up-axis turn: without the
+// file's unit scale, and with the turn assimp gives the root of a Z-up file ((x, y, z) ->
+// (x, -z, y) once left-handed). The vertex conversion undoes exactly this turn, so that the
+// meshes, cameras and lights of any file share the file's own space and units, whatever up
+// axis and unit it declares (Blender's files are Z-up in metres and read as assimp reads them).
+aiMatrix4x4 uprightRoot(const aiMatrix4x4& root);
 
 }  // namespace ostrel::sceneconversion

@@ -23,6 +23,7 @@
 // - lightAttenuation: constant, linear and quadratic terms: a point light at distance d
 //   shines with lightColor / (c + l d + q d^2); (1, 0, 0) does not fade. Directional lights
 //   do not fade.
+// With no light at all (lightCount 0) a white light at the camera stands in.
 
 cbuffer TransformConstants : register(b0)
 {
@@ -38,11 +39,14 @@ cbuffer TransformConstants : register(b0)
     float4 cameraPosition;
 };
 
+// 48 bytes with its last four spelled out, so that every compiler puts lightCount after the
+// whole array (at byte 384), as the program writes it.
 struct Light
 {
     float4 lightVector;
     float4 lightColor;
     float3 lightAttenuation;
+    float unused;
 };
 
 cbuffer LightConstants : register(b1)
@@ -136,6 +140,14 @@ float4 PixelMain(PixelInput input, bool frontFace : SV_IsFrontFace) : SV_Target0
         float3 halfway = normalize(toLight + toEye);
         float highlight = pow(saturate(dot(normal, halfway)), max(shininess, 1.0));
         specularLight += facing > 0.0 ? arriving * highlight : 0.0;
+    }
+    // A scene without lights is seen by a white light at the camera, so that its shapes
+    // show rather than a black silhouette.
+    if (count == 0)
+    {
+        float facing = saturate(dot(normal, toEye));
+        diffuseLight = facing;
+        specularLight = pow(facing, max(shininess, 1.0));
     }
 
     float3 color = ambient.rgb + diffuse.rgb * diffuseLight + specular.rgb * specularLight

@@ -118,6 +118,7 @@ TEST_F(SceneFrame, ChildrenActBeforeTheirParentsBelowTheRoot) {
   addNode(node(0, "root", -1, rotationMatrix(aboutZ(kPi / 2))));
   addNode(node(1, "arm", 0, rotationMatrix(aboutZ(kPi / 2)) * Matrix::translation({0, 5, 0})));
   addNode(node(2, "hand", 1, Matrix::translation({1, 0, 0})));
+  scene.worldMatrices.assign(3, Matrix::identity());  // as an import leaves them
   scene.updateWorldMatrices(0.0);
   // The root's children: root x local. The root acts first, on the node's own coordinates.
   expectPoint(origin(scene.worldMatrices[1]), {0, 5, 0}, "arm");

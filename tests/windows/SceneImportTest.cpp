@@ -87,8 +87,7 @@ TEST_F(SceneImport, PointsAndLinesAreLeftOutWithAWarning) {
   EXPECT_EQ(lines.indexCount, 0u);
   EXPECT_FALSE(lines.vertexBuffer);
   EXPECT_FALSE(lines.indexBuffer);
-  EXPECT_TRUE(contains(log.lines(), "warning Scene 'triangle': mesh 1 'Triangle' has 2 faces of "
-                                    "points or lines; they are not drawn"));
+  EXPECT_TRUE(contains(log.lines(), "has 2 faces of points or lines; they are not drawn"));
 }
 
 TEST_F(SceneImport, WithoutCameraOrKeysTheDefaultsAreStatedAndTheKeyRangeStaysOpen) {
@@ -153,6 +152,7 @@ TEST_F(SceneImport, MaterialTakesEmissiveFromGreenAndScalesSpecularByItsStrength
 TEST_F(SceneImport, ChannelsAreNumberedAcrossAnimationsAndANodeTakesItsLastChannel) {
   Scene& clips = fresh("clips");
   clips.load(sceneFile("clips.dae"));
+  EXPECT_TRUE(clips.meshes.empty());  // not assimp's stand-in bone pyramids
   ASSERT_EQ(clips.channels.size(), 6u);
   const char* names[] = {"A", "B", "C", "D", "B", "E"};
   for (int i = 0; i < 6; ++i) {
@@ -242,6 +242,7 @@ TEST_F(SceneImport, FilesFromOtherExportersImportCompletely) {
     Scene& imported = fresh(model);
     ASSERT_NO_THROW(imported.load(assimpModel(model)));
     Assimp::Importer importer;
+    sceneconversion::configure(importer);
     const aiScene* file = importer.ReadFile(toUtf8(assimpModel(model)), sceneconversion::importFlags());
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(imported.meshes.size(), file->mNumMeshes);
