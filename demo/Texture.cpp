@@ -1,7 +1,8 @@
 // Image decoding with stb_image and the upload as an immutable texture.
 #include "demo/Texture.h"
 
-#include "registry/DemoLogger.h"
+#include "render/CreationCheck.h"
+#include "render/TextureDescription.h"
 #include "registry/TextConversion.h"
 
 #include <stb/stb_image.h>
@@ -66,12 +67,6 @@ Image decode(const std::string& path) {
   return image;
 }
 
-void logFailure(HRESULT result, const char* call, const std::string& path) {
-  if (FAILED(result)) {
-    demoLogger()->critical("{} failed (0x{:08X}) for {}", call, unsigned(result), path);
-  }
-}
-
 }  // namespace
 
 Texture::Texture() : resources(masterResources()), folder(toUtf8(resources.files["textures"])) {}
@@ -80,21 +75,13 @@ void Texture::load(ID3D11Device* device, const std::string& fileName) {
   const std::string path = folder + fileName;
   const Image image = decode(path);
 
-  D3D11_TEXTURE2D_DESC description{};
-  description.Width = UINT(image.width);
-  description.Height = UINT(image.height);
-  description.MipLevels = 1;
-  description.ArraySize = 1;
-  description.Format = image.format;
-  description.SampleDesc = {1, 0};
-  description.Usage = D3D11_USAGE_DEFAULT;
-  description.BindFlags = D3D11_BIND_SHADER_RESOURCE;
+  const D3D11_TEXTURE2D_DESC description = textureDescription(
+      UINT(image.width), UINT(image.height), image.format, D3D11_BIND_SHADER_RESOURCE);
   const D3D11_SUBRESOURCE_DATA data{image.pixels.data(), UINT(image.width * image.bytesPerPixel),
                                     0};
   Microsoft::WRL::ComPtr<ID3D11Texture2D> texture;
-  const HRESULT made = device->CreateTexture2D(&description, &data, &texture);
-  logFailure(made, "CreateTexture2D", path);
-  if (FAILED(made)) {
+  if (!logCreation(device->CreateTexture2D(&description, &data, &texture),
+                   "CreateTexture2D for " + path)) {
     return;
   }
 
@@ -102,8 +89,8 @@ void Texture::load(ID3D11Device* device, const std::string& fileName) {
   viewDescription.Format = image.format;
   viewDescription.ViewDimension = D3D11_SRV_DIMENSION_TEXTURE2D;
   viewDescription.Texture2D = {0, 1};
-  logFailure(device->CreateShaderResourceView(texture.Get(), &viewDescription, &view),
-             "CreateShaderResourceView", path);
+  logCreation(device->CreateShaderResourceView(texture.Get(), &viewDescription, &view),
+              "CreateShaderResourceView for " + path);
 }
 
 }  // namespace ostrel

@@ -2,19 +2,14 @@
 #include "render/DepthTarget.h"
 
 #include "render/CreationCheck.h"
+#include "render/TextureDescription.h"
 
 namespace ostrel {
 
 void DepthTarget::create(ID3D11Device* device, std::uint32_t width, std::uint32_t height) {
-  D3D11_TEXTURE2D_DESC description{};
-  description.Width = width;
-  description.Height = height;
-  description.MipLevels = 1;
-  description.ArraySize = 1;
-  description.Format = DXGI_FORMAT_R24G8_TYPELESS;
-  description.SampleDesc = {1, 0};
-  description.Usage = D3D11_USAGE_DEFAULT;
-  description.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_DEPTH_STENCIL;
+  const D3D11_TEXTURE2D_DESC description = textureDescription(
+      width, height, DXGI_FORMAT_R24G8_TYPELESS,
+      D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_DEPTH_STENCIL);
   logCreation(device->CreateTexture2D(&description, nullptr, &texture),
               "CreateTexture2D (depth target)");
 

@@ -14,8 +14,8 @@ namespace ostrel {
 // and a float2), as the three bloom programs read them at b1. Ranges, and what the
 // production's defaults below give, are documented in resources/shaders/post/bloom/.
 struct BloomConstants {
-  float threshold = 0.206f;   // linear brightness where glow starts
-  float knee = 0.931f;        // softness of that start
+  float knee = 0.206f;        // how far below threshold the glow fades in
+  float threshold = 0.931f;   // on-screen brightness from which light glows fully
   float intensity = 0.137f;   // how much glow is added
   float anamorphic = 0.0f;    // horizontal stretch of the glow
   float warmth = 0.14f;       // tint of the glow, cool (-1) to warm (1)

@@ -10,7 +10,8 @@ namespace ostrel {
 
 // The colour group of the timeline's effect values (four float4) as the program reads them
 // at b1; ranges and what the production's defaults below give are documented in
-// resources/shaders/post/color/p0_color.hlsl. 0.5 is neutral for every grading control.
+// resources/shaders/post/color/p0_color.hlsl. 0.5 is neutral for every grading control;
+// exposure 0 is black.
 struct ColorConstants {
   float exposure = 0.547f;     // colour 0
   float saturation = 0.552f;   // colour 1

@@ -97,28 +97,26 @@ void PostProcessorBase::init(ID3D11Device* device) {
 }
 
 void PostProcessorBase::createQuad() {
-  D3D11_BUFFER_DESC vertices{};
-  vertices.ByteWidth = sizeof(kQuadVertices);
-  vertices.Usage = D3D11_USAGE_IMMUTABLE;
-  vertices.BindFlags = D3D11_BIND_VERTEX_BUFFER;
-  const D3D11_SUBRESOURCE_DATA vertexData{kQuadVertices, 0, 0};
-  logCreation(device->CreateBuffer(&vertices, &vertexData, &quadVertexBuffer),
-              "CreateBuffer (quad vertices)");
+  createBuffer(sizeof(kQuadVertices), D3D11_USAGE_IMMUTABLE, D3D11_BIND_VERTEX_BUFFER,
+               kQuadVertices, quadVertexBuffer, "quad vertices");
+  createBuffer(sizeof(kQuadIndices), D3D11_USAGE_IMMUTABLE, D3D11_BIND_INDEX_BUFFER, kQuadIndices,
+               quadIndexBuffer, "quad indices");
+  createBuffer(sizeof(PostConstants), D3D11_USAGE_DYNAMIC, D3D11_BIND_CONSTANT_BUFFER, nullptr,
+               sizeBuffer, "PostConstants");
+}
 
-  D3D11_BUFFER_DESC indices{};
-  indices.ByteWidth = sizeof(kQuadIndices);
-  indices.Usage = D3D11_USAGE_IMMUTABLE;
-  indices.BindFlags = D3D11_BIND_INDEX_BUFFER;
-  const D3D11_SUBRESOURCE_DATA indexData{kQuadIndices, 0, 0};
-  logCreation(device->CreateBuffer(&indices, &indexData, &quadIndexBuffer),
-              "CreateBuffer (quad indices)");
-
-  D3D11_BUFFER_DESC sizes{};
-  sizes.ByteWidth = sizeof(PostConstants);
-  sizes.Usage = D3D11_USAGE_DYNAMIC;
-  sizes.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
-  sizes.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
-  logCreation(device->CreateBuffer(&sizes, nullptr, &sizeBuffer), "CreateBuffer (PostConstants)");
+void PostProcessorBase::createBuffer(UINT byteWidth, D3D11_USAGE usage, UINT bindFlags,
+                                     const void* data, ComPtr<ID3D11Buffer>& buffer,
+                                     const char* what) {
+  D3D11_BUFFER_DESC description{};
+  description.ByteWidth = byteWidth;
+  description.Usage = usage;
+  description.BindFlags = bindFlags;
+  // Dynamic buffers are rewritten by the CPU every draw or apply.
+  description.CPUAccessFlags = usage == D3D11_USAGE_DYNAMIC ? D3D11_CPU_ACCESS_WRITE : 0;
+  const D3D11_SUBRESOURCE_DATA initial{data, 0, 0};
+  logCreation(device->CreateBuffer(&description, data ? &initial : nullptr, &buffer),
+              std::string("CreateBuffer (") + what + ")");
 }
 
 void PostProcessorBase::createStates() {
@@ -257,13 +255,8 @@ void PostProcessorBase::setUp(ID3D11Device* device, std::int32_t width, std::int
   init(device);
   this->width = width;
   this->height = height;
-  D3D11_BUFFER_DESC description{};
-  description.ByteWidth = parameterBufferSize;
-  description.Usage = D3D11_USAGE_DYNAMIC;
-  description.BindFlags = D3D11_BIND_CONSTANT_BUFFER;
-  description.CPUAccessFlags = D3D11_CPU_ACCESS_WRITE;
-  logCreation(device->CreateBuffer(&description, nullptr, &parameterBuffer),
-              "CreateBuffer (pass constants, " + std::to_string(parameterBufferSize) + " bytes)");
+  createBuffer(parameterBufferSize, D3D11_USAGE_DYNAMIC, D3D11_BIND_CONSTANT_BUFFER, nullptr,
+               parameterBuffer, "pass constants");
 }
 
 Shader PostProcessorBase::loadProgram(const char* key) {

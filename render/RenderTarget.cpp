@@ -2,20 +2,14 @@
 #include "render/RenderTarget.h"
 
 #include "render/CreationCheck.h"
+#include "render/TextureDescription.h"
 
 namespace ostrel {
 
 void RenderTarget::create(ID3D11Device* device, std::uint32_t width, std::uint32_t height,
                           DXGI_FORMAT format) {
-  D3D11_TEXTURE2D_DESC description{};
-  description.Width = width;
-  description.Height = height;
-  description.MipLevels = 1;
-  description.ArraySize = 1;
-  description.Format = format;
-  description.SampleDesc = {1, 0};
-  description.Usage = D3D11_USAGE_DEFAULT;
-  description.BindFlags = D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET;
+  const D3D11_TEXTURE2D_DESC description = textureDescription(
+      width, height, format, D3D11_BIND_SHADER_RESOURCE | D3D11_BIND_RENDER_TARGET);
   logCreation(device->CreateTexture2D(&description, nullptr, &texture),
               "CreateTexture2D (render target)");
 

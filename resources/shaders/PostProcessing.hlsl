@@ -69,6 +69,34 @@ float3 srgbToLinear(float3 srgbColour)
     return lerp(high, low, step(c, 0.04045));
 }
 
+// Weights exp(-(k d)^2 / (2 sigma^2)) of taps k = 1, 2, ... at a spacing d, one after the
+// other by multiplication alone (exp is dear on a software rasteriser):
+//     GaussianWalk walk = startGaussianWalk(d, sigma);
+//     float first = nextGaussianWeight(walk), second = nextGaussianWeight(walk);
+struct GaussianWalk
+{
+    float weight;     // of the tap last reached (1 at the centre)
+    float ratio;      // from that tap's weight to the next one's
+    float ratioStep;  // from that ratio to the next one
+};
+
+GaussianWalk startGaussianWalk(float spacing, float sigma)
+{
+    float a = -0.5 * spacing * spacing / (sigma * sigma);
+    GaussianWalk walk;
+    walk.weight = 1.0;
+    walk.ratio = exp(a);
+    walk.ratioStep = exp(2.0 * a);
+    return walk;
+}
+
+float nextGaussianWeight(inout GaussianWalk walk)
+{
+    walk.weight *= walk.ratio;
+    walk.ratio *= walk.ratioStep;
+    return walk.weight;
+}
+
 // A pseudo-random value in [0, 1) for a point and a seed; arithmetic only, so every
 // compiler gives the same pattern.
 float hash(float2 p, float seed)

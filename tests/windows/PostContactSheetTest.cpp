@@ -188,21 +188,24 @@ TEST_F(ContactSheet, ShowsEveryPassAtRestAndAtStrongSettings) {
 
   auto lensPass = [&](auto* out) { lens.apply(context, input.Get(), out); };
   add("lens at rest", run(lensPass));
-  lens.lensParameters = {0.8f, 0.15f, 0.55f, 0.5f, 0.3f, 1.0f};
+  lens.lensParameters = {.distortion = 0.8f, .fringe = 0.15f, .curvature = 0.55f,
+                         .vignetteSize = 0.3f, .vignette = 1.0f};
   add("lens: barrel 0.8, fringe 0.15, vignette 1", run(lensPass));
 
   auto bloomPass = [&](auto* out) { bloom.apply(context, input.Get(), out); };
   add("bloom at rest", run(bloomPass));
-  bloom.bloomParameters = {0.1f, 0.8f, 0.5f, 0.0f, 0.4f, 0.6f, 1.0f, 0.3f, 1.0f, 1.0f};
-  add("bloom: threshold 0.1, intensity 0.5, radius 1, halo 0.6", run(bloomPass));
-  bloom.bloomParameters = {0.3f, 0.9f, 0.4f, 1.0f, -0.3f, 0.2f, 0.6f, 0.2f, 1.0f, 1.0f};
-  add("bloom: anamorphic 1, cool", run(bloomPass));
+  bloom.bloomParameters = {.knee = 0.4f, .threshold = 0.75f, .intensity = 0.4f, .warmth = 0.4f,
+                           .halo = 0.6f, .radius = 1.0f, .whiteness = 0.3f};
+  add("bloom: threshold 0.75, intensity 0.4, radius 1", run(bloomPass));
+  bloom.bloomParameters = {.intensity = 0.4f, .anamorphic = 1.0f, .warmth = -0.4f};
+  add("bloom: anamorphic 1, warmth -0.4", run(bloomPass));
 
   auto colourPass = [&](auto* out) { colour.apply(context, input.Get(), out); };
   add("colour at rest", run(colourPass));
-  colour.colorParameters = {0.62f, 0.85f, 0.2f, 1.0f, 0.8f, 0.5f, 0.3f, 1.0f,
-                            0.3f, 0.6f, 0.7f, 0.9f, 0.0f, 0.0f, 0.0f, 0.0f};
-  add("colour: hot grade, contrast 0.9, grain 1", run(colourPass));
+  colour.colorParameters = {.exposure = 0.6f, .saturation = 0.8f, .shadowTint = 0.1f,
+                            .grain = 1.0f, .red = 0.9f, .green = 0.5f, .blue = 0.2f,
+                            .contrast = 0.9f};
+  add("colour: red 0.9, blue 0.2, contrast 0.9, grain 1", run(colourPass));
   colour.colorParameters = ColorConstants{};
   colour.colorParameters.glitchBlocks = colour.colorParameters.glitchSplit =
       colour.colorParameters.glitchTear = 0.6f;

@@ -19,7 +19,8 @@ namespace {
 void check(HRESULT result, const char* call) {
   if (FAILED(result)) {
     char text[96];
-    std::snprintf(text, sizeof(text), "%s failed (0x%08lX)", call, static_cast<unsigned long>(result));
+    std::snprintf(text, sizeof(text), "%s failed (0x%08lX)", call,
+                  static_cast<unsigned long>(result));
     throw std::runtime_error(text);
   }
 }
@@ -45,8 +46,8 @@ std::vector<std::uint8_t> mappedRows(ID3D11Texture2D* staging, std::size_t rowBy
   check(testDevice().context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped), "Map (staging)");
   std::vector<std::uint8_t> bytes(rowBytes * rows);
   for (UINT y = 0; y < rows; ++y) {
-    std::memcpy(&bytes[y * rowBytes], static_cast<const std::uint8_t*>(mapped.pData) + y * mapped.RowPitch,
-                rowBytes);
+    const auto* row = static_cast<const std::uint8_t*>(mapped.pData) + y * mapped.RowPitch;
+    std::memcpy(&bytes[y * rowBytes], row, rowBytes);
   }
   testDevice().context->Unmap(staging, 0);
   return bytes;
@@ -112,6 +113,9 @@ std::vector<float> readBackFloats(ID3D11Texture2D* texture) {
 RenderTarget makeTarget(int width, int height, DXGI_FORMAT format) {
   RenderTarget target;
   target.create(testDevice().device, UINT(width), UINT(height), format);
+  if (!target.texture || !target.renderTargetView || !target.shaderResourceView) {
+    throw std::runtime_error("No render target of format " + std::to_string(int(format)));
+  }
   return target;
 }
 
@@ -162,7 +166,10 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 std::wstring sourceFolder() { return fromEnvironment(L"OSTREL_SOURCE_DIR", L"" OSTREL_SOURCE_DIR); }
 
 std::wstring testDataPath(const std::wstring& relative) {
-  return std::wstring(L"" OSTREL_TEST_DATA L"/") + relative;
+  // Backslashes throughout: Wine's compiler finds a file's own includes beside it only then.
+  std::wstring path = std::wstring(L"" OSTREL_TEST_DATA L"/") + relative;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
 }
 
 std::wstring artifactsFolder() {

@@ -34,7 +34,8 @@ struct Picture {
   std::vector<std::uint8_t> rgba;
 
   Picture() = default;
-  Picture(int width, int height) : width(width), height(height), rgba(std::size_t(width) * height * 4) {}
+  Picture(int width, int height)
+      : width(width), height(height), rgba(std::size_t(width) * height * 4) {}
   std::uint8_t* at(int x, int y) { return &rgba[(std::size_t(y) * width + x) * 4]; }
   const std::uint8_t* at(int x, int y) const { return &rgba[(std::size_t(y) * width + x) * 4]; }
 };
@@ -71,7 +72,7 @@ private:
 
 // The checkout's root, which holds the production's "resources" folder.
 std::wstring sourceFolder();
-// A file of the tests' own data (tests/data/...), as a Windows path.
+// A file of the tests' own data (tests/data/...), as a Windows path with backslashes.
 std::wstring testDataPath(const std::wstring& relative);
 // The folder for pictures the tests keep, created on first use.
 std::wstring artifactsFolder();

@@ -8,6 +8,7 @@
 #include "tests/core/LogCapture.h"
 #include "tests/windows/RenderTesting.h"
 
+#include <d3d11shader.h>
 #include <d3dcompiler.h>
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ Compilation compile(const std::wstring& path, const char* entry, const char* pro
 }
 
 // Every program at its registry path, with its entry and stage, in both profiles of the
-// feature levels the production runs on.
+// feature levels the production runs on, without a warning.
 TEST(Shader, EveryProgramOfTheRegistryCompilesWithBothProfiles) {
   testing::ScopedWorkingDirectory root(testing::sourceFolder());
   Resources resources;
@@ -67,10 +68,36 @@ TEST(Shader, EveryProgramOfTheRegistryCompilesWithBothProfiles) {
     for (const char* model : {"_4_0", "_5_0"}) {
       const std::string profile = std::string(program.stage) + model;
       const Compilation compilation = compile(program.path, program.entry, profile.c_str());
-      EXPECT_HRESULT_SUCCEEDED(compilation.result)
-          << std::filesystem::path(program.path).string() << " " << profile << ":\n"
-          << compilation.messages;
+      const std::string name = std::filesystem::path(program.path).string() + " " + profile;
+      EXPECT_HRESULT_SUCCEEDED(compilation.result) << name << ":\n" << compilation.messages;
+      EXPECT_EQ(compilation.messages, "") << name;  // not even a warning
     }
+  }
+}
+
+// Shader model 5 from feature level 11_0 up, 4 below.
+TEST(Shader, ProfileFollowsTheDeviceFeatureLevel) {
+  testing::ScopedWorkingDirectory root(testing::sourceFolder());
+  const std::wstring path = Resources().postShaders["post_overlay_p0"];
+  for (const D3D_FEATURE_LEVEL level : {D3D_FEATURE_LEVEL_10_1, D3D_FEATURE_LEVEL_11_0}) {
+    ComPtr<ID3D11Device> device;
+    ASSERT_HRESULT_SUCCEEDED(D3D11CreateDevice(nullptr, D3D_DRIVER_TYPE_HARDWARE, nullptr, 0,
+                                               &level, 1, D3D11_SDK_VERSION, &device, nullptr,
+                                               nullptr));
+    Shader shader(device.Get());
+    shader.loadPixelShader(path, "p");
+    ASSERT_NE(shader.pixelShader, nullptr);
+    ComPtr<ID3D11ShaderReflection> reflection;
+    ASSERT_HRESULT_SUCCEEDED(D3DReflect(shader.bytecode->GetBufferPointer(),
+                                        shader.bytecode->GetBufferSize(),
+                                        IID_ID3D11ShaderReflection,
+                                        reinterpret_cast<void**>(reflection.GetAddressOf())));
+    D3D11_SHADER_DESC description{};
+    reflection->GetDesc(&description);
+    // Version: program type in the high word (0 for pixel), major in bits 4 to 7.
+    EXPECT_EQ(description.Version >> 16, 0u);
+    EXPECT_EQ((description.Version >> 4) & 0xF, level >= D3D_FEATURE_LEVEL_11_0 ? 5u : 4u)
+        << "feature level 0x" << std::hex << level;
   }
 }
 

@@ -51,10 +51,11 @@ Colour nightScene(float x, float y, float regionWidth, float regionHeight) {
     float x, y, radius;
     Colour colour;
   };
-  static const Lamp lamps[] = {{0.15f, 0.3f, 6, {1, 1, 1}},      {0.4f, 0.25f, 3, {1, 1, 1}},
-                               {0.7f, 0.35f, 10, {1, 0.8f, 0.45f}}, {0.25f, 0.7f, 8, {0.3f, 0.9f, 1}},
-                               {0.55f, 0.65f, 2, {1, 1, 1}},     {0.85f, 0.75f, 7, {1, 0.3f, 0.8f}},
-                               {0.45f, 0.88f, 4, {1, 0.55f, 0.1f}}};
+  static const Lamp lamps[] = {
+      {0.15f, 0.3f, 6, {1, 1, 1}},          {0.4f, 0.25f, 3, {1, 1, 1}},
+      {0.7f, 0.35f, 10, {1, 0.8f, 0.45f}},  {0.25f, 0.7f, 8, {0.3f, 0.9f, 1}},
+      {0.55f, 0.65f, 2, {1, 1, 1}},         {0.85f, 0.75f, 7, {1, 0.3f, 0.8f}},
+      {0.45f, 0.88f, 4, {1, 0.55f, 0.1f}}};
   Colour colour = mix({0.02f, 0.03f, 0.08f}, {0.05f, 0.07f, 0.16f}, y);
   for (const Lamp& lamp : lamps) {
     const float distance = std::hypot((x - lamp.x) * regionWidth, (y - lamp.y) * regionHeight);
@@ -82,7 +83,8 @@ Colour fineDetail(int x, int y, float u, float v, int size) {
     return ((x + y) % 2) ? Colour{0.95f, 0.95f, 0.95f} : Colour{0.1f, 0.1f, 0.1f};
   }
   if (u < 0.7f) {
-    return ((x + y * 3) / std::max(1, size / 90) % 9 == 0) ? Colour{1, 1, 1} : Colour{0.15f, 0.2f, 0.3f};
+    const bool line = (x + y * 3) / std::max(1, size / 90) % 9 == 0;
+    return line ? Colour{1, 1, 1} : Colour{0.15f, 0.2f, 0.3f};
   }
   const float du = (u - 0.85f) * 1.4f, dv = v - 0.5f;
   return du * du + dv * dv < 0.09f ? Colour{0.95f, 0.85f, 0.2f} : Colour{0.2f, 0.1f, 0.25f};

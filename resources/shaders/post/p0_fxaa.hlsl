@@ -61,8 +61,10 @@ float4 p(QuadOutput input) : SV_Target0
     subpixel = subpixel * subpixel * fxaaValue;
 
     // Luma changing from row to row means a horizontal edge.
-    float acrossRows = abs(nw + sw - 2.0 * w) + 2.0 * abs(n + s - 2.0 * m) + abs(ne + se - 2.0 * e);
-    float acrossColumns = abs(nw + ne - 2.0 * n) + 2.0 * abs(w + e - 2.0 * m) + abs(sw + se - 2.0 * s);
+    float acrossRows =
+        abs(nw + sw - 2.0 * w) + 2.0 * abs(n + s - 2.0 * m) + abs(ne + se - 2.0 * e);
+    float acrossColumns =
+        abs(nw + ne - 2.0 * n) + 2.0 * abs(w + e - 2.0 * m) + abs(sw + se - 2.0 * s);
     bool horizontal = acrossRows >= acrossColumns;
 
     float before = horizontal ? n : w;

@@ -18,21 +18,18 @@ float3 bloomTap(float2 uv)
 // axis is (1, 0) or (0, 1).
 float3 bloomBlur(float2 uv, float2 axis, float pairs)
 {
-    float2 texel = axis / inputSize0;
     float spacing = bloomScale();
-    float sigma = bloomSigma(pairs);
-    float falloff = -0.5 / (sigma * sigma);
+    float2 texel = spacing * axis / inputSize0;
+    GaussianWalk walk = startGaussianWalk(spacing, bloomSigma(pairs));
 
     float3 sum = bloomTap(uv);
     float total = 1.0;
     for (float i = 1.0; i <= pairs; i += 1.0)
     {
-        float inner = (2.0 * i - 1.0) * spacing;
-        float outer = 2.0 * i * spacing;
-        float innerWeight = exp(inner * inner * falloff);
-        float outerWeight = exp(outer * outer * falloff);
+        float innerWeight = nextGaussianWeight(walk);
+        float outerWeight = nextGaussianWeight(walk);
         float weight = innerWeight + outerWeight;
-        float offset = (inner * innerWeight + outer * outerWeight) / weight;
+        float offset = 2.0 * i - innerWeight / weight;  // in spacings, between the two
         sum += weight * (bloomTap(uv + texel * offset) + bloomTap(uv - texel * offset));
         total += 2.0 * weight;
     }

@@ -1,5 +1,7 @@
 // Bloom, pass 3 of 3: the glow (t0) widened by a halo, tinted, and added to the unblurred
-// picture (t1). Constants: see Bloom.hlsli.
+// picture (t1). What is added is the glow beyond the glowing light already at the pixel:
+// light spills around bright things, while a flat bright area keeps its own level instead
+// of brightening as a whole. Constants: see Bloom.hlsli.
 #include "Bloom.hlsli"
 
 Texture2D glowPicture : register(t0);
@@ -30,11 +32,10 @@ float4 p(QuadOutput input) : SV_Target0
     float2 uv = pixelUv(input);
     float3 core = glowPicture.Load(pixelOf(input)).rgb;
     float3 wide = 0.5 * (core + haloAround(uv));
-    float3 glow = lerp(core, wide, halo);
-    glow = lerp(glow, luma(glow), whiteness);
-    float3 tint = float3(1.0 + 0.3 * warmth, 1.0 + 0.05 * warmth, 1.0 - 0.3 * warmth);
-
     float4 scene = picture.Load(pixelOf(input));
-    float3 result = scene.rgb * sceneGain + glow * tint * (2.0 * intensity * glowGain);
+    float3 spill = max(lerp(core, wide, halo) - brightPass(scene.rgb), 0.0);
+    spill = lerp(spill, luma(spill), whiteness);
+    float3 tint = float3(1.0 + 0.3 * warmth, 1.0 + 0.05 * warmth, 1.0 - 0.3 * warmth);
+    float3 result = scene.rgb * sceneGain + spill * tint * (6.0 * intensity * glowGain);
     return float4(result, scene.a);
 }

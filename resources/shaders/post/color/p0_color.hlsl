@@ -4,8 +4,9 @@
 // grain and flash work on sRGB-encoded (perceptual) values, as a colourist's tools do.
 //
 // ColorConstants (b1), the timeline's colour group, with the production's resting values
-// in brackets. 0.5 is neutral for every grading control; the defaults give a pleasant warm
-// grade: a touch brighter, gently contrasted and saturated, cool shadows, fine grain.
+// in brackets. 0.5 is neutral for every grading control, and exposure 0 is black; the
+// defaults give a pleasant warm grade: a touch brighter, gently contrasted and saturated,
+// cool shadows, fine grain.
 // Flash 1 gives white. With all three glitch controls at 0 no pixel moves.
 //
 // Grain and glitch patterns are seeded from the picture itself and from the glitch values,
@@ -14,20 +15,23 @@
 
 cbuffer ColorConstants : register(b1)
 {
-    float exposure;      // colour 0 (0.547): 2^(4 x (exposure - 0.5)), +-2 stops; +0.19 stop
-    float saturation;    // colour 1 (0.552): 1 + 2 x (saturation - 0.5); 0 grey, 1 double
+    float exposure;      // colour 0 (0.547): light x 2 x exposure: 0 black (fades), 0.5 as it
+                         //   is, 1 a stop brighter; 0.547 a touch brighter
+    float saturation;    // colour 1 (0.552): 0.5 + saturation; 0 half, 1 one and a half
     float shadowTint;    // colour 2 (0.436): shadows cool (0) to warm (1); 0.436 a little cool
     float grain;         // colour 3 (0.697): film grain, 0..1; 0.697 is fine grain of about
                          //   +-2 % in the mid-tones
-    float red;           // colour 4 (0.645): red gain 2^(red - 0.5), +-half a stop
+    float red;           // colour 4 (0.645): red gain 2^(0.75 x (red - 0.5)), up to +-0.4 stop
     float green;         // colour 5 (0.528): green gain, the same
     float blue;          // colour 6 (0.413): blue gain, the same; the defaults are warm
     float gradeAmount;   // colour 7 (1): 0 the ungraded picture, 1 the full grade
-    float lift;          // colour 8 (0.387): blacks raised (above 0.5) or crushed (below)
+    float lift;          // colour 8 (0.387): blacks raised (above 0.5) or crushed (below),
+                         //   by up to 5 % of white
     float gamma;         // colour 9 (0.46): mid-tones brighter (above 0.5) or darker
-    float gain;          // colour 10 (0.588): whites brighter (above 0.5) or dimmer
+    float gain;          // colour 10 (0.588): whites brighter (above 0.5) or dimmer, by up to
+                         //   12 %
     float contrast;      // colour 11 (0.676): an S-curve around mid-grey that keeps black
-                         //   and white; 0.5 none, 0.676 gentle
+                         //   and white, steepness 2^(contrast - 0.5); 0.5 none, 0.676 gentle
     float flash;         // colour 12 (0): toward white; 1 is white
     float glitchBlocks;  // colour 13 (0): 0..1, how many blocks of the picture are pushed
                          //   sideways, and how far
@@ -51,7 +55,7 @@ float glitchShift(float2 pixel, float seed)
     float scale = outputSize.y / 1080.0;
     float2 block = floor(pixel / (float2(160.0, 24.0) * scale));
     float chosen = step(hash(block, seed), 0.6 * glitchBlocks);
-    float blocks = chosen * (hash(block, seed + 1.0) - 0.5) * 0.4 * outputSize.x * glitchBlocks;
+    float blocks = chosen * (hash(block, seed + 1.0) - 0.5) * 0.3 * outputSize.x * glitchBlocks;
 
     float band = floor(pixel.y / (48.0 * scale));
     float torn = step(hash(float2(band, 3.0), seed), glitchTear);
@@ -96,13 +100,13 @@ float3 sCurve(float3 value, float steepness)
 // The grade, from linear colour to perceptual (sRGB-encoded) values.
 float3 grade(float3 linearColour)
 {
-    float3 c = linearColour * exp2(4.0 * (exposure - 0.5));
-    c *= exp2(float3(red, green, blue) - 0.5);
+    float3 c = linearColour * (2.0 * exposure);
+    c *= exp2(0.75 * (float3(red, green, blue) - 0.5));
     float3 v = saturate(linearToSrgb(c));
-    v = sCurve(v, exp2(2.0 * (contrast - 0.5)));
-    v = lerp(dot(v, float3(0.2126, 0.7152, 0.0722)), v, 1.0 + 2.0 * (saturation - 0.5));
-    float blacks = 0.2 * (lift - 0.5);
-    float whites = 1.0 + 0.5 * (gain - 0.5);
+    v = sCurve(v, exp2(contrast - 0.5));
+    v = lerp(dot(v, float3(0.2126, 0.7152, 0.0722)), v, 0.5 + saturation);
+    float blacks = 0.1 * (lift - 0.5);
+    float whites = 1.0 + 0.25 * (gain - 0.5);
     v = saturate(v * whites + blacks * (1.0 - v));
     v = pow(v, exp2(-(gamma - 0.5)));
     float shadows = (1.0 - v.g) * (1.0 - v.g);

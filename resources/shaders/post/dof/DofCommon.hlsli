@@ -2,8 +2,8 @@
 //
 // DofConstants (b1), moved by the timeline's "DOF" blocks; the production's resting values
 // in brackets. At rest the focus lies 64 near-plane distances away, what lies much farther
-// or nearer softens gently (a blur of about 5 pixels at 1080 lines), and nothing blurs by
-// more than 80 % of the widest blur.
+// or nearer softens gently (a blur reaching about 5 pixels at 1080 lines), and nothing
+// blurs by more than 80 % of the widest blur.
 //
 // Depth: the depth buffer holds the 24-bit non-linear depth of the scene's perspective
 // projection, d = f / (f - n) * (1 - n / z), read as R24_UNORM (0 at the near plane, 1 at
@@ -25,10 +25,12 @@ cbuffer DofConstants : register(b1)
     float limit;     // (0.8): the largest blur amount, 0..1 of the widest blur
 };
 
-// The widest blur reaches 24 pixels each way at 1080 lines.
+// Pixels per unit of blur reach: the blur keeps its size on screen up to 1080 lines, where
+// the widest level reaches 16 pixels each way; above, it keeps its size in pixels so that
+// its fetches stay close enough.
 float dofScale()
 {
-    return clamp(outputSize.y / 1080.0, 0.5, 2.0);
+    return clamp(outputSize.y / 1080.0, 0.5, 1.0);
 }
 
 float distanceInNearPlanes(float storedDepth)
