@@ -3,8 +3,8 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
-#include <cstring>
 #include <type_traits>
 
 namespace ostrel {
@@ -13,9 +13,7 @@ template <class Block, std::size_t Count>
 Block parameterBlock(const std::array<float, Count>& values) {
   static_assert(std::is_trivially_copyable_v<Block> && std::is_standard_layout_v<Block>);
   static_assert(sizeof(Block) == Count * sizeof(float), "one float per field, no padding");
-  Block block;
-  std::memcpy(&block, values.data(), sizeof(Block));
-  return block;
+  return std::bit_cast<Block>(values);
 }
 
 }  // namespace ostrel
