@@ -14,7 +14,8 @@ Block parameterBlock(const std::array<float, Count>& values) {
   static_assert(std::is_trivially_copyable_v<Block> && std::is_standard_layout_v<Block>);
   static_assert(sizeof(Block) == Count * sizeof(float), "one float per field, no padding");
   Block block;
-  std::memcpy(&block, values.data(), sizeof(Block));
+  // Trivially copyable (checked above); the default values make it non-trivial to GCC.
+  std::memcpy(static_cast<void*>(&block), values.data(), sizeof(Block));
   return block;
 }
 
