@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace ostrel {
@@ -59,6 +61,44 @@ TEST(KeySearch, ACursorFollowsTimeBackwardsAndForwards) {
     findKeyInterval<VectorKey>(kKeys, time, cursor);
   }
   EXPECT_EQ(cursor, 4);
+}
+
+// The walk one key at a time that the search shortens for long distances.
+std::int32_t walkedOneByOne(const std::vector<VectorKey>& keys, double time, std::int32_t c) {
+  const std::int32_t last = std::int32_t(keys.size()) - 1;
+  c = std::clamp(c, 0, last);
+  if (c > 0 && keys[c].time > time) {
+    do {
+      --c;
+    } while (c > 0 && keys[c].time > time);
+  } else {
+    while (c < last && keys[c + 1].time < time) {
+      ++c;
+    }
+  }
+  return c;
+}
+
+TEST(KeySearch, LongJumpsLandWhereWalkingOneKeyAtATimeWould) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> gap(0, 3);  // some keys share a time
+  std::vector<VectorKey> keys;
+  float time = 0;
+  for (int i = 0; i < 300; ++i) {
+    keys.push_back({time, {}});
+    time += float(gap(random));
+  }
+  std::uniform_int_distribution<std::int32_t> anyCursor(-5, 305);
+  std::uniform_real_distribution<double> anyTime(-10, time + 10);
+  for (int round = 0; round < 20000; ++round) {
+    const std::int32_t start = anyCursor(random);
+    // Every fourth time exactly on a key.
+    const double at = round % 4 == 0 ? keys[std::clamp(start, 0, 299)].time + gap(random)
+                                     : anyTime(random);
+    std::int32_t cursor = start;
+    findKeyInterval<VectorKey>(keys, at, cursor);
+    ASSERT_EQ(cursor, walkedOneByOne(keys, at, start)) << "from " << start << " to " << at;
+  }
 }
 
 TEST(KeySearch, CameraFactorIsComputedInDoublePrecision) {
