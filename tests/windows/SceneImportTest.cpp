@@ -1,6 +1,7 @@
 // Import of Collada files into a Scene: the axis conversion, materials, lights, channels and
 // nodes, reloading, and files that cannot be drawn as they are.
 #include "registry/TextConversion.h"
+#include "render/EventHandlerList.h"
 #include "render/Scene.h"
 #include "render/SceneConversion.h"
 
@@ -227,6 +228,24 @@ TEST_F(SceneImport, ASecondLoadReplacesEverythingAndReleasesTheOldBuffers) {
   EXPECT_TRUE(scene.channels.empty());
   EXPECT_EQ(scene.minKeyTime, std::numeric_limits<double>::max());
   EXPECT_EQ(scene.fieldOfView, SceneAnimation::kDefaultFieldOfView);
+}
+
+TEST_F(SceneImport, AChangeOfItsFileReloadsTheSceneAndNothingElse) {
+  Scene& scene = fresh("watched");
+  scene.load(sceneFile("lit-cube.dae"));
+  ID3D11Buffer* first = scene.meshes[0].vertexBuffer.Get();
+  first->AddRef();  // to see whether the scene lets it go
+  std::wostringstream out;
+  std::wstreambuf* previous = std::wcout.rdbuf(out.rdbuf());
+  eventHandlers().dispatch({ReloadEvent::kFileChanged, sceneFile("triangle.dae")});
+  eventHandlers().dispatch({3, sceneFile("lit-cube.dae")});
+  first->AddRef();
+  EXPECT_EQ(first->Release(), 2u) << "another file, or another kind, reloaded the scene";
+  eventHandlers().dispatch({ReloadEvent::kFileChanged, sceneFile("lit-cube.dae")});
+  std::wcout.rdbuf(previous);
+  EXPECT_EQ(out.str(), L"Reloading scene: " + sceneFile("lit-cube.dae") + L"\n");
+  EXPECT_EQ(first->Release(), 0u) << "the reload kept the first import's buffer";
+  EXPECT_EQ(scene.meshes.size(), 2u);
 }
 
 // Files written by other programs import completely: every mesh, vertex and triangle, light,
