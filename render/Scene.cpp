@@ -46,8 +46,11 @@ Microsoft::WRL::ComPtr<ID3D11Buffer> createBuffer(ID3D11Device* device, UINT byt
   return buffer;
 }
 
+// Below a degree is no lens anyone draws with: it is what assimp reports for a camera that
+// gives only a vertical angle without an aspect ratio (its default, 45, read as degrees).
 bool usableFieldOfView(float radians) {
-  return std::isfinite(radians) && radians > 0.0f && radians < std::numbers::pi_v<float>;
+  constexpr float kDegree = std::numbers::pi_v<float> / 180.0f;
+  return std::isfinite(radians) && radians >= kDegree && radians < std::numbers::pi_v<float>;
 }
 
 bool usableClipPlanes(float nearPlane, float farPlane) {

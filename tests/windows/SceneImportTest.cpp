@@ -104,6 +104,18 @@ TEST_F(SceneImport, WithoutCameraOrKeysTheDefaultsAreStatedAndTheKeyRangeStaysOp
   EXPECT_EQ(triangle.maxKeyTime, -std::numeric_limits<double>::max());
 }
 
+TEST_F(SceneImport, CameraValuesThatCannotBeDrawnWithAreReplacedWithAWarning) {
+  Scene& odd = fresh("odd");
+  odd.load(sceneFile("odd-camera.dae"));
+  EXPECT_EQ(odd.fieldOfView, SceneAnimation::kDefaultFieldOfView);
+  EXPECT_EQ(odd.nearPlane, SceneAnimation::kDefaultNearPlane);
+  EXPECT_EQ(odd.farPlane, SceneAnimation::kDefaultFarPlane);
+  EXPECT_TRUE(contains(log.lines(), "warning Scene 'odd': camera 'Odd' has a field of view of"));
+  EXPECT_TRUE(contains(log.lines(),
+                       "warning Scene 'odd': camera 'Odd' has clip planes at 0 and 50; using 0.1 "
+                       "and 1000"));
+}
+
 TEST_F(SceneImport, SpotLightIsDrawnAsAPointLightAndReported) {
   std::ostringstream out;
   std::streambuf* previous = std::cout.rdbuf(out.rdbuf());
@@ -278,9 +290,11 @@ TEST_F(SceneImport, FilesFromOtherExportersImportCompletely) {
     }
     EXPECT_EQ(imported.channels.size(), channels);
     EXPECT_EQ(std::size_t(imported.nodeCount), imported.nodes.size());
-    if (file->mNumCameras > 0) {
-      EXPECT_EQ(imported.fieldOfView, file->mCameras[0]->mHorizontalFOV);
-    }
+    // A camera's angle as assimp gives it, unless below a degree (a camera that gave only a
+    // vertical angle), which is replaced.
+    const float fieldOfView = file->mNumCameras > 0 ? file->mCameras[0]->mHorizontalFOV : 0.0f;
+    EXPECT_EQ(imported.fieldOfView, fieldOfView >= 0.0175f ? fieldOfView
+                                                           : SceneAnimation::kDefaultFieldOfView);
   }
 }
 
