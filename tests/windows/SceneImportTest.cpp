@@ -274,7 +274,8 @@ TEST_F(SceneImport, FilesFromOtherExportersImportCompletely) {
     ASSERT_NO_THROW(imported.load(assimpModel(model)));
     Assimp::Importer importer;
     sceneconversion::configure(importer);
-    const aiScene* file = importer.ReadFile(toUtf8(assimpModel(model)), sceneconversion::importFlags());
+    const aiScene* file =
+        importer.ReadFile(toUtf8(assimpModel(model)), sceneconversion::importFlags());
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(imported.meshes.size(), file->mNumMeshes);
     for (unsigned m = 0; m < file->mNumMeshes; ++m) {
