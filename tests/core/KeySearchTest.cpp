@@ -46,23 +46,6 @@ TEST(KeySearch, FindsTheKeysAroundATimeFromAnyCursor) {
   }
 }
 
-TEST(KeySearch, ACursorFollowsTimeBackwardsAndForwards) {
-  std::int32_t cursor = 0;
-  for (double time = 45; time >= -5; time -= 0.5) {
-    const KeyInterval found = findKeyInterval<VectorKey>(kKeys, time, cursor);
-    std::int32_t fresh = 0;
-    const KeyInterval expected = findKeyInterval<VectorKey>(kKeys, time, fresh);
-    // On a key the two may stop on either side of it (key j - 1 at factor 1, or key j at
-    // factor 0): the same place in the list.
-    ASSERT_FLOAT_EQ(found.current + found.factor, expected.current + expected.factor) << time;
-  }
-  EXPECT_EQ(cursor, 0);
-  for (double time = -5; time <= 45; time += 0.5) {
-    findKeyInterval<VectorKey>(kKeys, time, cursor);
-  }
-  EXPECT_EQ(cursor, 4);
-}
-
 // The walk one key at a time that the search shortens for long distances.
 std::int32_t walkedOneByOne(const std::vector<VectorKey>& keys, double time, std::int32_t c) {
   const std::int32_t last = std::int32_t(keys.size()) - 1;
