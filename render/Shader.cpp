@@ -5,6 +5,7 @@
 #include "registry/TextConversion.h"
 #include "render/CreationCheck.h"
 #include "render/InputElements.h"
+#include "render/ShaderBytecodeCache.h"
 
 #include <d3dcompiler.h>
 
@@ -38,11 +39,11 @@ bool Shader::compile(const std::wstring& path, const std::string& entry, const c
     return false;
   }
   const std::string target = profile(device, stage);
-  ComPtr<ID3DBlob> code;
-  ComPtr<ID3DBlob> messages;
-  const HRESULT result =
-      D3DCompileFromFile(path.c_str(), nullptr, D3D_COMPILE_STANDARD_FILE_INCLUDE, entry.c_str(),
-                         target.c_str(), 0, 0, &code, &messages);
+  // Meshes and passes share one compilation per file, entry point and profile.
+  const CompiledShader compiled = shaderBytecodeCache().compile(path, entry, target);
+  const ComPtr<ID3DBlob> code = compiled.code;
+  const ComPtr<ID3DBlob> messages = compiled.messages;
+  const HRESULT result = compiled.result;
   const std::string text = messages ? blobText(messages.Get()) : std::string();
   if (messages) {
     OutputDebugStringA(static_cast<const char*>(messages->GetBufferPointer()));
