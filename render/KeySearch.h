@@ -4,6 +4,7 @@
 // depend on where the cursor starts.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 
@@ -17,20 +18,34 @@ struct KeyInterval {
 
 namespace keysearch {
 
-// The index c with key[c].time <= time < key[c + 1].time, reached by walking from cursor;
-// before the first key 0, after the last key the last one. keys must not be empty.
+// Steps walked one key at a time before the rest of the way is found by halving: a frame
+// usually moves a key or two, a jump (a new section, a fresh camera search) many.
+inline constexpr std::int32_t kWalkedSteps = 8;
+
+// Walking back from cursor: the last key at or before time, else 0. Walking forwards: the
+// first key from cursor on whose successor is at or after time, else the last. (On a key's
+// exact time the two stop on either side of it.) keys must not be empty and, for the
+// halving, be in ascending time order.
 template <class Key>
 std::int32_t walk(std::span<const Key> keys, double time, std::int32_t cursor) {
   const std::int32_t last = static_cast<std::int32_t>(keys.size()) - 1;
   std::int32_t c = cursor < 0 ? 0 : (cursor > last ? last : cursor);
+  auto before = [](const Key& key, double t) { return key.time < t; };
+  auto after = [](double t, const Key& key) { return t < key.time; };
   if (c > 0 && keys[c].time > time) {
     --c;
-    while (c > 0 && keys[c].time > time) {
-      --c;
+    for (std::int32_t step = 0; c > 0 && keys[c].time > time; ++step, --c) {
+      if (step == kWalkedSteps) {
+        const auto found = std::upper_bound(keys.begin(), keys.begin() + c, time, after);
+        return found == keys.begin() ? 0 : static_cast<std::int32_t>(found - keys.begin()) - 1;
+      }
     }
-  } else {
-    while (c < last && keys[c + 1].time < time) {
-      ++c;
+    return c;
+  }
+  for (std::int32_t step = 0; c < last && keys[c + 1].time < time; ++step, ++c) {
+    if (step == kWalkedSteps) {
+      const auto found = std::lower_bound(keys.begin() + c + 1, keys.end(), time, before);
+      return static_cast<std::int32_t>(found - keys.begin()) - 1;
     }
   }
   return c;

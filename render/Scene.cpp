@@ -33,8 +33,9 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-Microsoft::WRL::ComPtr<ID3D11Buffer> createBuffer(ID3D11Device* device, UINT byteWidth, UINT bindFlags,
-                                  const void* initialData, const std::string& what) {
+Microsoft::WRL::ComPtr<ID3D11Buffer> createBuffer(ID3D11Device* device, UINT byteWidth,
+                                                  UINT bindFlags, const void* initialData,
+                                                  const std::string& what) {
   D3D11_BUFFER_DESC description{};
   description.ByteWidth = byteWidth;
   description.Usage = D3D11_USAGE_DEFAULT;
@@ -46,8 +47,11 @@ Microsoft::WRL::ComPtr<ID3D11Buffer> createBuffer(ID3D11Device* device, UINT byt
   return buffer;
 }
 
+// Below a degree is no lens anyone draws with: it is what assimp reports for a camera that
+// gives only a vertical angle without an aspect ratio (its default, 45, read as degrees).
 bool usableFieldOfView(float radians) {
-  return std::isfinite(radians) && radians > 0.0f && radians < std::numbers::pi_v<float>;
+  constexpr float kDegree = std::numbers::pi_v<float> / 180.0f;
+  return std::isfinite(radians) && radians >= kDegree && radians < std::numbers::pi_v<float>;
 }
 
 bool usableClipPlanes(float nearPlane, float farPlane) {
@@ -71,19 +75,20 @@ void Scene::load(const std::wstring& path) {
   Assimp::Importer importer;
   conversion::configure(importer);
   const aiScene* file = importer.ReadFile(utf8Path, conversion::importFlags());
-  ImportTimes times;
-  times.read = secondsSince(start);
+  const double reading = secondsSince(start);
   if (file == nullptr || file->mRootNode == nullptr) {
     const char* reason = importer.GetErrorString();
     throw std::runtime_error(fmt::format("Scene '{}' could not be loaded from \"{}\": {}", name,
                                          utf8Path, *reason ? reason : "no scene in the file"));
   }
   // Everything that may fail comes first, so that a failed reload leaves the scene whole.
-  importMaterials(*file);
-  importTimes.compile = importTimes.programs = 0;  // summed over the meshes
+  std::vector<SceneMaterial> importedMaterials = importMaterials(*file);
 
+  importTimes = {};
+  importTimes.read = reading;
   clearAnimation();
   meshes.clear();
+  materials = std::move(importedMaterials);
   nodeCount = 0;
   importLights(*file);
   importMeshes(*file);
@@ -93,10 +98,8 @@ void Scene::load(const std::wstring& path) {
   importCamera(*file);
   placeLightsOnNodes();
   createConstantBuffers();
-  times.compile = importTimes.compile;
-  times.programs = importTimes.programs;
-  times.copies = secondsSince(start) - times.read - times.compile - times.programs;
-  importTimes = times;
+  importTimes.copies =
+      secondsSince(start) - importTimes.read - importTimes.compile - importTimes.programs;
 }
 
 void Scene::handleEvent(const ReloadEvent& event) {
@@ -127,37 +130,44 @@ void Scene::importMeshes(const aiScene& file) {
   // in place, never moved by a growing vector.
   meshes.reserve(file.mNumMeshes);
   for (unsigned i = 0; i < file.mNumMeshes; ++i) {
-    const aiMesh& source = *file.mMeshes[i];
-    SceneMesh& mesh = meshes.emplace_back(device);
-    mesh.vertexCount = source.mNumVertices;
-    mesh.faceCount = source.mNumFaces;
-    mesh.vertices = conversion::vertices(source);
-    conversion::Triangles triangles = conversion::triangles(source);
-    if (triangles.pointsAndLines > 0) {
-      logger->warn("Scene '{}': mesh {} '{}' has {} faces of points or lines; they are not drawn",
-                   name, i, source.mName.C_Str(), triangles.pointsAndLines);
-    }
-    if (triangles.outOfRange > 0) {
-      logger->warn("Scene '{}': mesh {} '{}' has {} faces naming vertices it does not have; "
-                   "they are not drawn",
-                   name, i, source.mName.C_Str(), triangles.outOfRange);
-    }
-    mesh.indices = std::move(triangles.indices);
-    mesh.indexCount = static_cast<std::uint32_t>(mesh.indices.size());
-    if (!source.HasNormals()) {
-      conversion::computeNormals(mesh.vertices, mesh.indices);
-    }
-    Bounds& bounds = meshBounds.emplace_back();
-    for (const SceneVertex& vertex : mesh.vertices) {
-      bounds.add(vertex.position);
-    }
-    createMeshBuffers(mesh, i);
-    loadProgram(mesh);
-    mesh.materialIndex = static_cast<std::int32_t>(source.mMaterialIndex);
-    if (source.mMaterialIndex >= materials.size()) {
-      logger->warn("Scene '{}': mesh {} names material {} of {}; drawn with the default material",
-                   name, i, source.mMaterialIndex, materials.size());
-    }
+    importMesh(*file.mMeshes[i], i);
+  }
+}
+
+void Scene::importMesh(const aiMesh& source, std::uint32_t index) {
+  SceneMesh& mesh = meshes.emplace_back(device);
+  copyGeometry(source, index, mesh);
+  Bounds& bounds = meshBounds.emplace_back();
+  for (const SceneVertex& vertex : mesh.vertices) {
+    bounds.add(vertex.position);
+  }
+  createMeshBuffers(mesh, index);
+  loadProgram(mesh);
+  mesh.materialIndex = static_cast<std::int32_t>(source.mMaterialIndex);
+  if (source.mMaterialIndex >= materials.size()) {
+    logger->warn("Scene '{}': mesh {} names material {} of {}; drawn with the default material",
+                 name, index, source.mMaterialIndex, materials.size());
+  }
+}
+
+void Scene::copyGeometry(const aiMesh& source, std::uint32_t index, SceneMesh& mesh) {
+  mesh.vertexCount = source.mNumVertices;
+  mesh.faceCount = source.mNumFaces;
+  mesh.vertices = conversion::vertices(source);
+  conversion::Triangles triangles = conversion::triangles(source);
+  if (triangles.pointsAndLines > 0) {
+    logger->warn("Scene '{}': mesh {} '{}' has {} faces of points or lines; they are not drawn",
+                 name, index, source.mName.C_Str(), triangles.pointsAndLines);
+  }
+  if (triangles.outOfRange > 0) {
+    logger->warn("Scene '{}': mesh {} '{}' has {} faces naming vertices it does not have; "
+                 "they are not drawn",
+                 name, index, source.mName.C_Str(), triangles.outOfRange);
+  }
+  mesh.indices = std::move(triangles.indices);
+  mesh.indexCount = static_cast<std::uint32_t>(mesh.indices.size());
+  if (!source.HasNormals()) {
+    conversion::computeNormals(mesh.vertices, mesh.indices);
   }
 }
 
@@ -192,18 +202,18 @@ void Scene::createMeshBuffers(SceneMesh& mesh, std::uint32_t meshIndex) {
                    D3D11_BIND_INDEX_BUFFER, mesh.indices.data(), "the indices of " + what);
 }
 
-void Scene::importMaterials(const aiScene& file) {
+std::vector<SceneMaterial> Scene::importMaterials(const aiScene& file) const {
   std::vector<SceneMaterial> imported;
   imported.reserve(file.mNumMaterials);
   for (unsigned i = 0; i < file.mNumMaterials; ++i) {
     imported.push_back(conversion::material(*file.mMaterials[i], i));
   }
-  materials = std::move(imported);
-  loadTextures();
+  loadTextures(imported);
+  return imported;
 }
 
-void Scene::loadTextures() {
-  for (SceneMaterial& material : materials) {
+void Scene::loadTextures(std::vector<SceneMaterial>& imported) const {
+  for (SceneMaterial& material : imported) {
     for (TextureSlot& slot : material.textures) {
       if (slot.path.empty()) {
         continue;
@@ -347,7 +357,14 @@ void Scene::drawMesh(ID3D11DeviceContext* context, const SceneMesh& mesh, const 
       !program.pixelShader || !program.inputLayout) {
     return;
   }
-  const bool known = mesh.materialIndex >= 0 && std::size_t(mesh.materialIndex) < materials.size();
+  uploadTransform(context, mesh, world, view);
+  drawTriangles(context, mesh);
+}
+
+void Scene::uploadTransform(ID3D11DeviceContext* context, const SceneMesh& mesh,
+                            const Matrix& world, const CameraView& view) {
+  const bool known =
+      mesh.materialIndex >= 0 && std::size_t(mesh.materialIndex) < materials.size();
   const SceneMaterial& material = known ? materials[mesh.materialIndex] : defaultMaterial;
   transformConstants.world = world;
   transformConstants.worldViewProjection = world * view.viewProjection;
@@ -361,7 +378,10 @@ void Scene::drawMesh(ID3D11DeviceContext* context, const SceneMesh& mesh, const 
   ID3D11Buffer* const transformBuffers[] = {transformBuffer.Get()};
   context->VSSetConstantBuffers(0, 1, transformBuffers);
   context->PSSetConstantBuffers(0, 1, transformBuffers);
+}
 
+void Scene::drawTriangles(ID3D11DeviceContext* context, const SceneMesh& mesh) {
+  const Shader& program = mesh.program;
   ID3D11Buffer* const vertexBuffers[] = {mesh.vertexBuffer.Get()};
   const UINT stride = sizeof(SceneVertex);
   const UINT offset = 0;

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
+struct aiMesh;
 struct aiScene;
-struct aiNode;
 
 namespace ostrel {
 
@@ -76,9 +76,13 @@ public:
 private:
   void importLights(const aiScene& file);
   void importMeshes(const aiScene& file);
+  void importMesh(const aiMesh& source, std::uint32_t index);
+  // Counts, vertices and triangles of the file's mesh, with normals where it has none.
+  void copyGeometry(const aiMesh& source, std::uint32_t index, SceneMesh& mesh);
   void createMeshBuffers(SceneMesh& mesh, std::uint32_t meshIndex);
-  void importMaterials(const aiScene& file);
-  void loadTextures();
+  // The file's materials with their textures loaded; throws when a texture cannot be.
+  std::vector<SceneMaterial> importMaterials(const aiScene& file) const;
+  void loadTextures(std::vector<SceneMaterial>& imported) const;
   void importAnimations(const aiScene& file);
   void importNodes(const aiScene& file);
   void importCamera(const aiScene& file);
@@ -86,6 +90,10 @@ private:
   void createConstantBuffers();
   void drawMesh(ID3D11DeviceContext* context, const SceneMesh& mesh, const Matrix& world,
                 const CameraView& view);
+  // The mesh's transform constants (slot 0 of both stages), then its one indexed draw.
+  void uploadTransform(ID3D11DeviceContext* context, const SceneMesh& mesh, const Matrix& world,
+                       const CameraView& view);
+  static void drawTriangles(ID3D11DeviceContext* context, const SceneMesh& mesh);
 
   void loadProgram(SceneMesh& mesh);
 

@@ -195,8 +195,9 @@ Matrix SceneAnimation::viewOf(std::string_view camera, const Matrix& cameraTrans
     return *view;
   }
   if (firstReport(camera)) {
-    demoLogger()->warn("Scene '{}': camera '{}' has a degenerate transform; drawing from the origin",
-                       name, camera);
+    demoLogger()->warn(
+        "Scene '{}': camera '{}' has a degenerate transform; drawing from the origin", name,
+        camera);
   }
   return Matrix::identity();
 }

@@ -75,7 +75,8 @@ public:
   void clearAnimation();
 
   std::string name;  // the scene key, named in log lines
-  float fieldOfView = kDefaultFieldOfView;  // radians; the file's horizontal value, used as vertical
+  // Radians: the file's horizontal angle, used as the vertical one.
+  float fieldOfView = kDefaultFieldOfView;
   float nearPlane = kDefaultNearPlane;
   float farPlane = kDefaultFarPlane;
   double minKeyTime = std::numeric_limits<double>::max();  // ticks of the file

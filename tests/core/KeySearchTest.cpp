@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace ostrel {
@@ -44,21 +46,42 @@ TEST(KeySearch, FindsTheKeysAroundATimeFromAnyCursor) {
   }
 }
 
-TEST(KeySearch, ACursorFollowsTimeBackwardsAndForwards) {
-  std::int32_t cursor = 0;
-  for (double time = 45; time >= -5; time -= 0.5) {
-    const KeyInterval found = findKeyInterval<VectorKey>(kKeys, time, cursor);
-    std::int32_t fresh = 0;
-    const KeyInterval expected = findKeyInterval<VectorKey>(kKeys, time, fresh);
-    // On a key the two may stop on either side of it (key j - 1 at factor 1, or key j at
-    // factor 0): the same place in the list.
-    ASSERT_FLOAT_EQ(found.current + found.factor, expected.current + expected.factor) << time;
+// The walk one key at a time that the search shortens for long distances.
+std::int32_t walkedOneByOne(const std::vector<VectorKey>& keys, double time, std::int32_t c) {
+  const std::int32_t last = std::int32_t(keys.size()) - 1;
+  c = std::clamp(c, 0, last);
+  if (c > 0 && keys[c].time > time) {
+    do {
+      --c;
+    } while (c > 0 && keys[c].time > time);
+  } else {
+    while (c < last && keys[c + 1].time < time) {
+      ++c;
+    }
   }
-  EXPECT_EQ(cursor, 0);
-  for (double time = -5; time <= 45; time += 0.5) {
-    findKeyInterval<VectorKey>(kKeys, time, cursor);
+  return c;
+}
+
+TEST(KeySearch, LongJumpsLandWhereWalkingOneKeyAtATimeWould) {
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> gap(0, 3);  // some keys share a time
+  std::vector<VectorKey> keys;
+  float time = 0;
+  for (int i = 0; i < 300; ++i) {
+    keys.push_back({time, {}});
+    time += float(gap(random));
   }
-  EXPECT_EQ(cursor, 4);
+  std::uniform_int_distribution<std::int32_t> anyCursor(-5, 305);
+  std::uniform_real_distribution<double> anyTime(-10, time + 10);
+  for (int round = 0; round < 20000; ++round) {
+    const std::int32_t start = anyCursor(random);
+    // Every fourth time exactly on a key.
+    const double at = round % 4 == 0 ? keys[std::clamp(start, 0, 299)].time + gap(random)
+                                     : anyTime(random);
+    std::int32_t cursor = start;
+    findKeyInterval<VectorKey>(keys, at, cursor);
+    ASSERT_EQ(cursor, walkedOneByOne(keys, at, start)) << "from " << start << " to " << at;
+  }
 }
 
 TEST(KeySearch, CameraFactorIsComputedInDoublePrecision) {

@@ -11,6 +11,8 @@ this only to change them):
   material with specular 0.8 and emission (0.1, 0.7, 0.3).
 - clips.dae: two animation clips of three channels each, A B C and D B E, so that B is
   named by channels 1 and 4; a camera.
+- odd-camera.dae: a camera with a vertical angle only (assimp then reports a horizontal one of
+  less than a degree) and a near plane at 0, neither of which can be drawn with.
 - broken.dae: lit-cube.dae cut off in the middle.
 """
 
@@ -223,9 +225,18 @@ def clips():
        + [node(n, translation(0, 0, 0)) for n in names])
 
 
+def odd_camera():
+    lens = ('<camera id="Odd-camera" name="Odd"><optics><technique_common><perspective>'
+            '<yfov sid="yfov">30</yfov><znear sid="znear">0</znear><zfar sid="zfar">50</zfar>'
+            "</perspective></technique_common></optics></camera>")
+    return document("Z_UP", [("library_cameras", [lens])],
+                    [node("Odd", camera_looking_along_y(0, -6, 0), '<instance_camera url="#Odd-camera"/>')])
+
+
 def main():
     os.makedirs(HERE, exist_ok=True)
-    files = {"lit-cube.dae": lit_cube(), "triangle.dae": triangle(), "clips.dae": clips()}
+    files = {"lit-cube.dae": lit_cube(), "triangle.dae": triangle(), "clips.dae": clips(),
+             "odd-camera.dae": odd_camera()}
     for name, text in files.items():
         with open(os.path.join(HERE, name), "w", encoding="utf-8", newline="\n") as f:
             f.write(text)

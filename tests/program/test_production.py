@@ -95,7 +95,7 @@ class ProductionFramesTest(unittest.TestCase):
         self.markers = markers_of(RESOURCES / "Brannoch.mid")
 
     def test_every_section_shows_its_scene_and_the_logos_cover_their_windows(self):
-        out = wineprogram.ARTIFACTS / "production"
+        out = wineprogram.ARTIFACTS / "frames-sections"
         shutil.rmtree(out, ignore_errors=True)
         with production_directory() as cwd:
             frames, _ = run_frames(cwd, "--size", "640x360", "--out", str(out),
@@ -181,7 +181,7 @@ class ProductionFailuresTest(unittest.TestCase):
         names no scene. Both frames show the cleared target through the chain."""
         if not FRAMES_EXE:
             self.skipTest("OSTREL_FRAMES_EXE is not set")
-        out = wineprogram.ARTIFACTS / "production-without-scenes"
+        out = wineprogram.ARTIFACTS / "frames-without-scenes"
         shutil.rmtree(out, ignore_errors=True)
         records = {}
         timelines = {"no-markers": [], "unknown-marker": [("Intro", 0), ("Quorvel", 480)]}

@@ -38,6 +38,22 @@ protected:
     scene.draw(testing::testDevice().context, camera, time);
     return canvas.read();
   }
+  // Width and height in pixels of the box around the red pixels.
+  static std::pair<int, int> redExtent(const Picture& picture) {
+    int left = picture.width, right = -1, top = picture.height, bottom = -1;
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        const std::uint8_t* p = picture.at(x, y);
+        if (p[0] > p[2] + 60) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+      }
+    }
+    return {right - left + 1, bottom - top + 1};
+  }
   // The share of the picture that differs from the clear colour, 0..1.
   static double covered(const Picture& picture) {
     std::size_t count = 0;
@@ -87,6 +103,18 @@ TEST_F(SceneDraw, LitCubeSeenFromItsCameraWithTheNearerFaceWinning) {
 
   // A node without a channel placed like the camera shows the same picture.
   EXPECT_LE(testing::largestDifference(picture, drawn(scene, "Still", 0.0)), 2);
+
+  // The projection is 16:9 whatever the output: on a 5:4 target the cube covers the same
+  // share of the width and of the height, so it is drawn stretched, not cut.
+  Canvas square(320, 256);
+  square.clear(kClear[0], kClear[1], kClear[2]);
+  scene.draw(testing::testDevice().context, "Camera", 0.0);
+  const Picture stretched = square.read();
+  square.save(stretched, "scene-lit-cube-5x4");
+  const auto [wide, wideHeight] = redExtent(picture);
+  const auto [tall, tallHeight] = redExtent(stretched);
+  EXPECT_NEAR(wide / 320.0, tall / 320.0, 2.0 / 320);
+  EXPECT_NEAR(wideHeight / 180.0, tallHeight / 256.0, 2.0 / 180);
 }
 
 TEST_F(SceneDraw, ProgramConstantsMatchTheBuffersByteForByte) {

@@ -1,6 +1,7 @@
 // Import of Collada files into a Scene: the axis conversion, materials, lights, channels and
 // nodes, reloading, and files that cannot be drawn as they are.
 #include "registry/TextConversion.h"
+#include "render/EventHandlerList.h"
 #include "render/Scene.h"
 #include "render/SceneConversion.h"
 
@@ -101,6 +102,18 @@ TEST_F(SceneImport, WithoutCameraOrKeysTheDefaultsAreStatedAndTheKeyRangeStaysOp
                                         ") has no camera; drawn with a field of view of"));
   EXPECT_EQ(triangle.minKeyTime, std::numeric_limits<double>::max());
   EXPECT_EQ(triangle.maxKeyTime, -std::numeric_limits<double>::max());
+}
+
+TEST_F(SceneImport, CameraValuesThatCannotBeDrawnWithAreReplacedWithAWarning) {
+  Scene& odd = fresh("odd");
+  odd.load(sceneFile("odd-camera.dae"));
+  EXPECT_EQ(odd.fieldOfView, SceneAnimation::kDefaultFieldOfView);
+  EXPECT_EQ(odd.nearPlane, SceneAnimation::kDefaultNearPlane);
+  EXPECT_EQ(odd.farPlane, SceneAnimation::kDefaultFarPlane);
+  EXPECT_TRUE(contains(log.lines(), "warning Scene 'odd': camera 'Odd' has a field of view of"));
+  EXPECT_TRUE(contains(log.lines(),
+                       "warning Scene 'odd': camera 'Odd' has clip planes at 0 and 50; using 0.1 "
+                       "and 1000"));
 }
 
 TEST_F(SceneImport, SpotLightIsDrawnAsAPointLightAndReported) {
@@ -229,6 +242,24 @@ TEST_F(SceneImport, ASecondLoadReplacesEverythingAndReleasesTheOldBuffers) {
   EXPECT_EQ(scene.fieldOfView, SceneAnimation::kDefaultFieldOfView);
 }
 
+TEST_F(SceneImport, AChangeOfItsFileReloadsTheSceneAndNothingElse) {
+  Scene& scene = fresh("watched");
+  scene.load(sceneFile("lit-cube.dae"));
+  ID3D11Buffer* first = scene.meshes[0].vertexBuffer.Get();
+  first->AddRef();  // to see whether the scene lets it go
+  std::wostringstream out;
+  std::wstreambuf* previous = std::wcout.rdbuf(out.rdbuf());
+  eventHandlers().dispatch({ReloadEvent::kFileChanged, sceneFile("triangle.dae")});
+  eventHandlers().dispatch({3, sceneFile("lit-cube.dae")});
+  first->AddRef();
+  EXPECT_EQ(first->Release(), 2u) << "another file, or another kind, reloaded the scene";
+  eventHandlers().dispatch({ReloadEvent::kFileChanged, sceneFile("lit-cube.dae")});
+  std::wcout.rdbuf(previous);
+  EXPECT_EQ(out.str(), L"Reloading scene: " + sceneFile("lit-cube.dae") + L"\n");
+  EXPECT_EQ(first->Release(), 0u) << "the reload kept the first import's buffer";
+  EXPECT_EQ(scene.meshes.size(), 2u);
+}
+
 // Files written by other programs import completely: every mesh, vertex and triangle, light,
 // channel and key that assimp reads is in the scene.
 TEST_F(SceneImport, FilesFromOtherExportersImportCompletely) {
@@ -243,7 +274,8 @@ TEST_F(SceneImport, FilesFromOtherExportersImportCompletely) {
     ASSERT_NO_THROW(imported.load(assimpModel(model)));
     Assimp::Importer importer;
     sceneconversion::configure(importer);
-    const aiScene* file = importer.ReadFile(toUtf8(assimpModel(model)), sceneconversion::importFlags());
+    const aiScene* file =
+        importer.ReadFile(toUtf8(assimpModel(model)), sceneconversion::importFlags());
     ASSERT_NE(file, nullptr);
     ASSERT_EQ(imported.meshes.size(), file->mNumMeshes);
     for (unsigned m = 0; m < file->mNumMeshes; ++m) {
@@ -259,9 +291,11 @@ TEST_F(SceneImport, FilesFromOtherExportersImportCompletely) {
     }
     EXPECT_EQ(imported.channels.size(), channels);
     EXPECT_EQ(std::size_t(imported.nodeCount), imported.nodes.size());
-    if (file->mNumCameras > 0) {
-      EXPECT_EQ(imported.fieldOfView, file->mCameras[0]->mHorizontalFOV);
-    }
+    // A camera's angle as assimp gives it, unless below a degree (a camera that gave only a
+    // vertical angle), which is replaced.
+    const float fieldOfView = file->mNumCameras > 0 ? file->mCameras[0]->mHorizontalFOV : 0.0f;
+    EXPECT_EQ(imported.fieldOfView, fieldOfView >= 0.0175f ? fieldOfView
+                                                           : SceneAnimation::kDefaultFieldOfView);
   }
 }
 

@@ -17,7 +17,10 @@ std::wstring assimpModel(const char* name) {
 }
 
 Canvas::Canvas(int width, int height)
-    : width(width), height(height), color(makeTarget(width, height)), depth(makeDepth(width, height, 1.0f)) {}
+    : width(width),
+      height(height),
+      color(makeTarget(width, height)),
+      depth(makeDepth(width, height, 1.0f)) {}
 
 void Canvas::clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
   auto linear = [](std::uint8_t byte) {
