@@ -24,7 +24,8 @@ void HandDrivenClock::advanceTo(const AudioManagerInterface& channel, QWORD posi
   const QWORD target = std::min(position, channel.getLength()) / bass::kBytesPerFrame;
   const QWORD now = channel.getPosition() / bass::kBytesPerFrame;
   if (position / bass::kBytesPerFrame < now) {
-    throw std::invalid_argument("The music stands at byte " + std::to_string(channel.getPosition()) +
+    throw std::invalid_argument("The music stands at byte " +
+                                std::to_string(channel.getPosition()) +
                                 " and cannot go back to byte " + std::to_string(position));
   }
   for (QWORD frame = now; frame < target;) {

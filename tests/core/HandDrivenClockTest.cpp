@@ -24,7 +24,7 @@ TEST(HandDrivenClock, MovesBothStreamsExactlyToEachPositionAndStopsAtTheEnd) {
     manager.midi->play();
 
     // A 60 Hz frame step is 735 frames; a second more in one jump.
-    for (const QWORD position : {QWORD{0}, QWORD{2940}, QWORD{2940}, QWORD{5880}, QWORD{176400 - 4}}) {
+    for (const QWORD position : {0ull, 2940ull, 2940ull, 5880ull, 176400ull - 4}) {
       clock.advanceTo(*manager.audio, position);
       EXPECT_EQ(manager.audio->getPosition(), position);
       EXPECT_EQ(manager.midi->getPosition(), position);

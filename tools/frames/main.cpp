@@ -156,13 +156,16 @@ void printStartup(const Production& production, double firstFrame, std::uint32_t
   const ShaderBytecodeCache& shaders = shaderBytecodeCache();
   const double compiles = shaders.compileTime().count();
   const double rest = times.demo - compiles - demo.images - demo.sceneImports;
-  const double total = times.windowAndDevice + times.audio + times.timeline + times.demo + firstFrame;
-  say(fmt::format("Start-up at {}x{}, from Run to the first frame: {:.2f} s\n", width, height, total));
+  const double total =
+      times.windowAndDevice + times.audio + times.timeline + times.demo + firstFrame;
+  say(fmt::format("Start-up at {}x{}, from Run to the first frame: {:.2f} s\n", width, height,
+                  total));
   say(fmt::format("  window and device       {:7.2f} s\n", times.windowAndDevice));
   say(fmt::format("  music and timeline      {:7.2f} s\n", times.audio + times.timeline));
   say(fmt::format("  shader compiles         {:7.2f} s  ({} programs, {} reused)\n", compiles,
                   shaders.compilations(), shaders.reuses()));
-  say(fmt::format("  images                  {:7.2f} s  (loading picture, two logos)\n", demo.images));
+  say(fmt::format("  images                  {:7.2f} s  (loading picture, two logos)\n",
+                  demo.images));
   say(fmt::format("  scene imports           {:7.2f} s  ({} scenes, without their compiles)\n",
                   demo.sceneImports, production.demo().loadedScenes.size()));
   say(fmt::format("  targets, passes, states {:7.2f} s\n", rest));
