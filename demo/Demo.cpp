@@ -122,6 +122,11 @@ void Demo::showPreloadScreen() {
   overlay.apply(context, sceneTarget.shaderResourceView.Get(), preloadTexture.view.Get(),
                 graphics->renderTargetView.Get());
   graphics->swapChain->Present(0, 0);
+  // The window is not serviced while the scenes load. Some window systems (Wine's) bring
+  // what was presented to the screen only when the window's thread looks at its messages:
+  // one look, taking nothing, keeps the picture up meanwhile.
+  MSG message;
+  PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 void Demo::loadScenes() {
