@@ -13,6 +13,7 @@ import pathlib
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 
 import mido
@@ -154,6 +155,30 @@ class ProductionFramesTest(unittest.TestCase):
                   f"after the marker")
         print(f"Sound card: {len(frames)} frames, worst lag behind a marker {max(lags)} frames")
         self.assertLessEqual(max(lags), 1)
+
+
+class LoadingPictureTest(unittest.TestCase):
+    def setUp(self):
+        wineprogram.require_harness()
+
+    def test_the_loading_picture_shows_in_fullscreen_until_the_first_frame(self):
+        with production_directory() as cwd:
+            preload = cwd / "preload-small.png"
+            subprocess.run(["convert", str(RESOURCES / "textures" / "preload.png"), "-resize",
+                            "25%", str(preload)], check=True)
+            shot = wineprogram.ARTIFACTS / "loading-picture.png"
+            program = wineprogram.Program(os.environ["OSTREL_DEMO_EXE"], cwd)
+            wineprogram.press_key(wineprogram.find_window("Quorvel feat. Tessane"), "Return")
+            window = wineprogram.find_window("OstrelMinimal")
+            shown = False
+            deadline = time.monotonic() + 20  # start-up and the first frame take about 6 s
+            while not shown and time.monotonic() < deadline:
+                subprocess.run(["import", "-window", "root", "-resize", "25%", str(shot)],
+                               check=True)
+                shown = largest_difference(shot, preload) <= 3
+            wineprogram.press_key_until_ended(program, window, "Escape")
+            self.assertEqual(program.wait(timeout=60), 0, program.output())
+        self.assertTrue(shown, "the loading picture never showed on the screen")
 
 
 class ProductionFailuresTest(unittest.TestCase):
