@@ -11,6 +11,7 @@
 #include "audio/MusicalClock.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
+#include "demo/Demo.h"
 #include "demo/IncompleteBlocks.h"
 #include "registry/DemoLogger.h"
 #include "registry/TextConversion.h"
@@ -133,10 +134,21 @@ Resources::TrackParameterMapping Application::getTrackParameterMapping() const {
 }
 
 void Application::runFrame() {
-  const DWORD position = DWORD(audio->audio->getPosition());
-  [[maybe_unused]] const std::vector<Block*> activeBlocks =
-      dispatcher->getActiveBlocks(position, blocks);
-  // The Demo draws the frame from here: its active blocks, the scene, the post chain.
+  renderFrameScene();
+  postProcessFrame();
+}
+
+void Application::renderFrameScene() {
+  const QWORD position = audio->audio->getPosition();
+  demo->setActiveBlocks(dispatcher->getActiveBlocks(DWORD(position), blocks), position);
+  if (!demo->renderScene()) {
+    // Ends the run with a report, as the start-up would, not silently mid-music.
+    throw std::runtime_error(demo->missingSceneReport());
+  }
+}
+
+void Application::postProcessFrame() {
+  demo->postProcess();
 }
 
 void Application::storeAudio(AudioManager* audioManager) {
@@ -157,6 +169,12 @@ void Application::createDispatcher() {
   }
   // Here rather than mid-show, where the block's first frame would end the run.
   rejectIncompleteBlocks(blocks, toUtf8(timeline), MusicalClock::ofFile(timeline));
+}
+
+void Application::createDemo() {
+  demo = new Demo(graphics, audio, settings);
+  demo->loadGraphics();
+  demo->loadScenes();
 }
 
 void Application::loadBlocks() {

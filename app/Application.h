@@ -49,8 +49,14 @@ public:
   // A copy of the registry's track name -> note name -> parameter name table.
   Resources::TrackParameterMapping getTrackParameterMapping() const;
 
-  // One frame of the production.
+  // One frame of the production at the audio position read once at its start: the blocks
+  // active there, the scene, the post chain. Throws std::runtime_error, naming the marker,
+  // its scene key and file, for a section whose scene was never loaded.
   void runFrame();
+  // Its two steps, for tools that time them apart: the scene pass at the position read now,
+  // and the post chain into the back buffer.
+  void renderFrameScene();
+  void postProcessFrame();
 
   // Ends the process: shuts the UI binding down, flushes and drops the loggers, closes the
   // process's windows and terminates it with exitCode (0 on every ordinary end). Returns
@@ -78,6 +84,12 @@ public:
   // that breaks the authoring rules, an incomplete block among them.
   void createDispatcher();
   void loadBlocks();
+
+  // Creates the Demo on the window's device and the audio, and loads its graphics (the
+  // loading picture shows from then on) and its scenes. Throws for a picture or a scene
+  // that cannot be read.
+  void createDemo();
+  const Demo* getDemo() const { return demo; }
 
 private:
   Configuration* configuration;

@@ -16,6 +16,8 @@
 namespace ostrel {
 namespace {
 
+bool showMessageBox = true;
+
 std::string readableTypeName(const std::type_info& type) {
   int status = 0;
   std::unique_ptr<char, decltype(&std::free)> name(
@@ -49,8 +51,10 @@ int report(const std::string& typeName, const std::string& message) {
   // Also for whoever started the program from a script or a terminal (under Wine, say).
   std::fprintf(stderr, "%s (%s)\n", message.c_str(), typeName.c_str());
   std::fflush(stderr);
-  MessageBoxW(nullptr, text.c_str(), kFatalErrorCaption,
-              MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  if (showMessageBox) {
+    MessageBoxW(nullptr, text.c_str(), kFatalErrorCaption,
+                MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  }
   return kFatalErrorExitCode;
 }
 
@@ -70,6 +74,7 @@ std::string collectMessages(const std::exception& error, std::string& message) {
 
 }  // namespace
 
+void reportFatalErrorsWithoutMessageBox() { showMessageBox = false; }
 
 int reportFatalError(const std::exception& error) {
   std::string message;

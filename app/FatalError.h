@@ -17,6 +17,10 @@ int reportFatalError(const std::exception& error);
 // shown in a message box naming what failed, and turned into exit code kFatalErrorExitCode.
 int runReportingFatalErrors(const std::function<int()>& body);
 
+// Tools that render the production unattended report on standard error and in the log only:
+// a message box would wait for a viewer who is not there.
+void reportFatalErrorsWithoutMessageBox();
+
 inline constexpr int kFatalErrorExitCode = 1;
 inline constexpr const wchar_t* kFatalErrorCaption = L"OstrelMinimal - error";
 

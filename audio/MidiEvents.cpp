@@ -66,6 +66,7 @@ void MidiEvents::readTrackNames() {
 void MidiEvents::readMarkers() {
   markers = readMarks(midiStream, BASS_MIDI_MARK_MARKER, 2);
   markerCount = DWORD(markers.size());
+  fileMarkerCount = markerCount;
   addBeginAndEndMarkers();
 }
 

@@ -31,6 +31,10 @@ public:
   // The first marker after position, or the last marker; null when there are no markers.
   const Marker* getNextMarker(QWORD position);
 
+  // Whether the file holds markers of its own, beside the "BEGIN" and "END" added to every
+  // timeline: without them no section is named and nothing is shown for one.
+  bool hasFileMarkers() const { return fileMarkerCount > 0; }
+
   // Moves the last marker to position unless it lies there or later already, so that the
   // last section reaches the end of the audio; it then belongs to track 0.
   void extendLastMarkerTo(DWORD position);
@@ -49,6 +53,7 @@ private:
   HSTREAM midiStream;
   std::vector<Marker> markers;  // room for the file's markers and the two added ones
   DWORD markerCount = 0;
+  DWORD fileMarkerCount = 0;  // markers read from the file
   Marker beginMarker;
   Marker endMarker;
   std::vector<Marker> trackNames;

@@ -46,6 +46,7 @@ TEST_F(MidiEventsTest, AddsNothingWhereTheFileHasMarkersAtBothEnds) {
   builder.marker(0, 0, "Start").marker(0, 20, "Last");
   MidiEvents events(openMidi(builder.bytes()));
   EXPECT_EQ(markerTexts(events), (std::vector<std::string>{"Start", "Last"}));
+  EXPECT_TRUE(events.hasFileMarkers());
 }
 
 TEST_F(MidiEventsTest, FileWithoutMarkersHoldsOnlyBeginAndEnd) {
@@ -54,6 +55,7 @@ TEST_F(MidiEventsTest, FileWithoutMarkersHoldsOnlyBeginAndEnd) {
   MidiEvents events(openMidi(builder.bytes()));
   EXPECT_EQ(markerTexts(events), (std::vector<std::string>{"BEGIN", "END"}));
   EXPECT_EQ(events.getMarkers()[1].pos, 50 * kBytesPerTick);
+  EXPECT_FALSE(events.hasFileMarkers());
 }
 
 TEST_F(MidiEventsTest, MarkerInForceAndNextMarkerAroundMarkerPositions) {

@@ -19,12 +19,15 @@ DATA = wineprogram.SOURCE_DIR / "tests" / "data"
 
 class SongDirectory:
     """A working directory whose resources folder holds the given files under the names the
-    program looks for."""
+    program looks for, beside the production's shaders, pictures and scenes."""
 
     def __init__(self, audio=None, midi=None):
         self.path = pathlib.Path(tempfile.mkdtemp(prefix="ostrel-audio-"))
         resources = self.path / "resources"
         resources.mkdir()
+        for entry in (wineprogram.SOURCE_DIR / "resources").iterdir():
+            if entry.name not in ("brannoch-edit-2bar.ogg", "Brannoch.mid"):
+                (resources / entry.name).symlink_to(entry)
         if audio:
             shutil.copy(DATA / audio, resources / "brannoch-edit-2bar.ogg")
         if midi:

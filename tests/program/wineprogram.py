@@ -34,11 +34,11 @@ class WorkingDirectory:
 class Program:
     """A Windows program started under Wine in the background."""
 
-    def __init__(self, exe, cwd, env=None):
+    def __init__(self, exe, cwd, env=None, args=()):
         # Output goes to a file, not a pipe: Wine's services may inherit it and outlive us.
         self.log = tempfile.TemporaryFile()
         self.process = subprocess.Popen(
-            ["wine", str(exe)], cwd=cwd, env={**os.environ, **(env or {})},
+            ["wine", str(exe), *args], cwd=cwd, env={**os.environ, **(env or {})},
             stdout=self.log, stderr=subprocess.STDOUT)
 
     def wait(self, timeout):

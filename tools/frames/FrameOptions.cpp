@@ -1,0 +1,95 @@
+// The command line of demo-frames.
+#include "tools/frames/FrameOptions.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace ostrel::frames {
+
+const char* const kFrameUsage =
+    "Renders the production's frames at chosen moments of the music, exactly: the music is\n"
+    "moved there by hand, the rest is the release's start-up and frame.\n"
+    "\n"
+    "  demo-frames [options] MOMENT...\n"
+    "\n"
+    "MOMENT: seconds of music (175, 179.5), 'middles' (the middle of every section) or\n"
+    "'markers' (the last 60 Hz frame before every marker and the first at or after it).\n"
+    "Moments are drawn in the order given and may not go back in the music.\n"
+    "\n"
+    "  --size WxH        picture size (default 640x360)\n"
+    "  --out FOLDER      where the PNG pictures go (default 'frames')\n"
+    "  --no-pictures     read nothing back\n"
+    "  --record FILE     one line per frame: position, marker, scene, time, logo, timings\n"
+    "  --benchmark N     draw each moment N times more, timing its scene pass and post\n"
+    "                    chain apart, and print them with the start-up's parts\n"
+    "  --play SECONDS    play the music on the sound card instead, through the release's\n"
+    "                    frame loop, until SECONDS; every frame is recorded\n"
+    "\n"
+    "Run it from the folder that holds 'resources'.\n";
+
+namespace {
+
+double number(const std::string& text, const std::string& what) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(value >= 0)) {
+    throw std::invalid_argument(what + " is not a number of zero or more: '" + text + "'");
+  }
+  return value;
+}
+
+void readSize(const std::string& text, FrameOptions& options) {
+  const auto x = text.find('x');
+  const double width = x == std::string::npos ? 0 : number(text.substr(0, x), "--size");
+  const double height = x == std::string::npos ? 0 : number(text.substr(x + 1), "--size");
+  if (width < 16 || height < 16 || width > 8192 || height > 8192) {
+    throw std::invalid_argument("--size wants WIDTHxHEIGHT, 16 to 8192 each: '" + text + "'");
+  }
+  options.width = std::uint32_t(width);
+  options.height = std::uint32_t(height);
+}
+
+void readMoment(const std::string& text, FrameOptions& options) {
+  if (text != "middles" && text != "markers") {
+    number(text, "A moment");
+  }
+  options.moments.push_back(text);
+}
+
+}  // namespace
+
+FrameOptions parseFrameOptions(const std::vector<std::string>& arguments) {
+  FrameOptions options;
+  for (std::size_t index = 0; index < arguments.size(); ++index) {
+    const std::string& argument = arguments[index];
+    const auto value = [&]() -> const std::string& {
+      if (index + 1 >= arguments.size()) {
+        throw std::invalid_argument(argument + " needs a value");
+      }
+      return arguments[++index];
+    };
+    if (argument == "--size") {
+      readSize(value(), options);
+    } else if (argument == "--out") {
+      options.outputFolder = value();
+    } else if (argument == "--no-pictures") {
+      options.writePictures = false;
+    } else if (argument == "--record") {
+      options.recordFile = value();
+    } else if (argument == "--benchmark") {
+      options.benchmarkRepeats = int(number(value(), "--benchmark"));
+    } else if (argument == "--play") {
+      options.playSeconds = number(value(), "--play");
+    } else if (argument.starts_with("--")) {
+      throw std::invalid_argument("Unknown option " + argument);
+    } else {
+      readMoment(argument, options);
+    }
+  }
+  if (options.moments.empty() && options.playSeconds == 0) {
+    throw std::invalid_argument("Nothing to render: give a moment or --play");
+  }
+  return options;
+}
+
+}  // namespace ostrel::frames
