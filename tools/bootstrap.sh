@@ -19,12 +19,16 @@ recipe=1
 assimp_version=5.2.5~ds0-1
 imgui_version=1.86+ds-1
 zlib_version=1:1.2.13.dfsg-1
+ogg_version=1.3.5-3
+vorbis_version=1.3.7-1
 
 packages=(
   # toolchains and build tools
   build-essential cmake ninja-build pkg-config dpkg-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   clang-14 libclang-rt-14-dev
+  # the Ogg Vorbis decoder of the native build
+  libogg-dev libvorbis-dev
   # header-only libraries, used by both builds
   libspdlog-dev libfmt-dev libcereal-dev rapidjson-dev libstb-dev libutfcpp-dev libgtest-dev
   # running and observing the Windows program
@@ -136,6 +140,73 @@ EOF
   touch "$prefix/.built"
 }
 
+# Applies the patches of a Debian source package's series, once.
+apply_debian_patches() {
+  local source=$1 patch
+  [ -f "$source/.patched" ] && return
+  if [ -f "$source/debian/patches/series" ]; then
+    while read -r patch _; do
+      case $patch in '' | '#'*) continue ;; esac
+      patch -d "$source" -p1 -s <"$source/debian/patches/$patch" >&2
+    done <"$source/debian/patches/series"
+  fi
+  touch "$source/.patched"
+}
+
+# The Ogg fuzzer's copies of the decoder, built with clang, its coverage instrumentation and
+# the sanitizers, so that the fuzzer sees inside the decoder and not only our side of it.
+fuzz_prefix_of() { printf '%s\n' "$deps/fuzz/$1-${2#*:}-r$recipe"; }
+
+# What configures a CMake build of one variant: the Windows program's, or the fuzzer's.
+variant_cmake_arguments() {
+  case $1 in
+    mingw) printf '%s\n' "-DCMAKE_TOOLCHAIN_FILE=$toolchain" -DCMAKE_BUILD_TYPE=Release ;;
+    fuzz) printf '%s\n' -DCMAKE_C_COMPILER=clang-14 -DCMAKE_BUILD_TYPE=Debug \
+            "-DCMAKE_C_FLAGS=-O1 -fno-omit-frame-pointer -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined" ;;
+  esac
+}
+
+# Configures, builds and installs a static library with its own CMake files; its output goes
+# to a log, whose end is shown when a step fails.
+cmake_build_static() {
+  local name=$1 source=$2 prefix=$3; shift 3
+  local build=$deps/build/$name build_log=$deps/build/$name.log
+  rm -rf "$build" "$prefix"
+  { cmake -S "$source" -B "$build" -G Ninja -Wno-dev -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DBUILD_SHARED_LIBS=OFF "$@" &&
+    cmake --build "$build" -j "$jobs" &&
+    cmake --install "$build"; } >"$build_log" 2>&1 ||
+    { tail -30 "$build_log" >&2; exit 1; }
+  rm -rf "$build"
+  touch "$prefix/.built"
+}
+
+# libogg and libvorbis (with vorbisfile) from Debian's sources with Debian's patches, for one
+# variant: mingw (the Windows program) or fuzz (the Ogg fuzzer). libvorbis is given the Ogg
+# library explicitly: the MinGW toolchain file looks only in the MinGW sysroot.
+build_ogg_vorbis() {
+  local variant=$1 prefix_function=prefix_of
+  [ "$variant" = fuzz ] && prefix_function=fuzz_prefix_of
+  local ogg vorbis arguments
+  ogg=$($prefix_function ogg "$ogg_version")
+  vorbis=$($prefix_function vorbis "$vorbis_version")
+  mapfile -t arguments < <(variant_cmake_arguments "$variant")
+  if ! is_built "$ogg"; then
+    log "building libogg $ogg_version ($variant)"
+    local ogg_source; ogg_source=$(unpack_source libogg "$ogg_version")
+    apply_debian_patches "$ogg_source"
+    cmake_build_static "ogg-$variant" "$ogg_source" "$ogg" "${arguments[@]}" \
+      -DINSTALL_DOCS=OFF -DINSTALL_PKG_CONFIG_MODULE=OFF
+  fi
+  if ! is_built "$vorbis"; then
+    log "building libvorbis $vorbis_version ($variant)"
+    local vorbis_source; vorbis_source=$(unpack_source libvorbis "$vorbis_version")
+    apply_debian_patches "$vorbis_source"
+    cmake_build_static "vorbis-$variant" "$vorbis_source" "$vorbis" "${arguments[@]}" \
+      -DOGG_INCLUDE_DIR="$ogg/include" -DOGG_LIBRARY="$ogg/lib/libogg.a"
+  fi
+}
+
 build_assimp() {
   local prefix; prefix=$(prefix_of assimp "$assimp_version")
   is_built "$prefix" && return
@@ -214,6 +285,10 @@ write_dependency_list() {
 set(OSTREL_DEBIAN_INCLUDE "$deps/debian-include")
 set(OSTREL_ASSIMP_PREFIX "$(prefix_of assimp "$assimp_version")")
 set(OSTREL_MINIZIP_PREFIX "$(prefix_of minizip "$zlib_version")")
+set(OSTREL_OGG_PREFIX "$(prefix_of ogg "$ogg_version")")
+set(OSTREL_VORBIS_PREFIX "$(prefix_of vorbis "$vorbis_version")")
+set(OSTREL_FUZZ_OGG_PREFIX "$(fuzz_prefix_of ogg "$ogg_version")")
+set(OSTREL_FUZZ_VORBIS_PREFIX "$(fuzz_prefix_of vorbis "$vorbis_version")")
 set(OSTREL_IMGUI_PREFIX "$(prefix_of imgui "$imgui_version")")
 set(OSTREL_GOOGLETEST_PREFIX "$(prefix_of googletest "$(dpkg-query -W -f='${Version}' googletest)")")
 EOF
@@ -225,6 +300,8 @@ main() {
   mkdir -p "$deps/build" "$deps/src" "$deps/mingw"
   link_debian_headers
   build_minizip
+  build_ogg_vorbis mingw
+  build_ogg_vorbis fuzz
   build_assimp
   build_imgui
   build_googletest
