@@ -68,9 +68,21 @@ class AudioPlaybackTest(unittest.TestCase):
             self.assertGreaterEqual(elapsed, 1.0, "ended before the one-second song could play")
             self.assertEqual((cwd / "demo.log").read_text(), "")
 
+    def test_a_damaged_song_plays_to_its_end_then_exits_with_zero(self):
+        # One second whose decoder cannot be set up, four seconds damaged after 1.3 s: both
+        # are heard as silence where they cannot be decoded, for their whole length.
+        for audio, seconds in (("damaged-codebook.ogg", 1.0), ("damaged.ogg", 4.0)):
+            with self.subTest(audio=audio), SongDirectory(audio) as cwd:
+                write_timeline(cwd / "resources" / "Brannoch.mid")
+                code, elapsed, output = run(cwd)
+                self.assertEqual(code, 0, output)
+                self.assertGreaterEqual(elapsed, seconds, "ended before the song's length")
+
     def test_without_its_song_ends_with_zero(self):
+        # ogg-invalid-free.ogg once crashed the program in the decoder as it was refused.
         for audio, midi in ((None, "tempo-change.mid"), ("tone-1s.ogg", None),
-                            ("not-ogg.ogg", "tempo-change.mid")):
+                            ("not-ogg.ogg", "tempo-change.mid"),
+                            ("ogg-invalid-free.ogg", "tempo-change.mid")):
             with self.subTest(audio=audio, midi=midi), SongDirectory(audio, midi) as cwd:
                 code, _, output = run(cwd)
                 self.assertEqual(code, 0, output)
