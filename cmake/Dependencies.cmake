@@ -36,10 +36,10 @@ include("${OSTREL_DEPS}/deps.cmake")
 # Only the Debian header folders we use, never all of /usr/include.
 target_include_directories(ostrel_headers SYSTEM INTERFACE "${OSTREL_DEBIAN_INCLUDE}")
 
-if(NOT OSTREL_VORBIS_PREFIX OR NOT OSTREL_OGG_PREFIX)
-  message(FATAL_ERROR "${OSTREL_DEPS}/deps.cmake names no libogg and libvorbis: "
-                      "run tools/bootstrap.sh")
+if(NOT EXISTS "${OSTREL_DEPS}/ogg-vorbis.cmake")
+  message(FATAL_ERROR "No libogg and libvorbis in ${OSTREL_DEPS}: run tools/bootstrap.sh")
 endif()
+include("${OSTREL_DEPS}/ogg-vorbis.cmake")
 target_include_directories(ostrel_vorbisfile SYSTEM INTERFACE
   "${OSTREL_VORBIS_PREFIX}/include" "${OSTREL_OGG_PREFIX}/include")
 target_link_libraries(ostrel_vorbisfile INTERFACE "${OSTREL_VORBIS_PREFIX}/lib/libvorbisfile.a"

@@ -5,7 +5,7 @@
 #
 # The cache lives in $OSTREL_DEPS (default ~/.cache/ostrel-deps); each library is built
 # into a folder keyed by its Debian version and by this script's recipe revision, and the
-# CMake project reads their locations from $OSTREL_DEPS/deps.cmake.
+# CMake project reads their locations from $OSTREL_DEPS/deps.cmake and ogg-vorbis.cmake.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -222,6 +222,19 @@ build_ogg_vorbis() {
   fi
 }
 
+# Where the Ogg libraries live, in a list of their own beside deps.cmake.
+write_ogg_vorbis_list() {
+  local file=$deps/ogg-vorbis.cmake
+  cat >"$file.new" <<EOF
+# Written by tools/bootstrap.sh: libogg and libvorbis for the Windows build and the Ogg fuzzer.
+set(OSTREL_OGG_PREFIX "$(prefix_of ogg "$ogg_version")")
+set(OSTREL_VORBIS_PREFIX "$(prefix_of vorbis "$vorbis_version+fix$vorbis_fixes")")
+set(OSTREL_FUZZ_OGG_PREFIX "$(fuzz_prefix_of ogg "$ogg_version")")
+set(OSTREL_FUZZ_VORBIS_PREFIX "$(fuzz_prefix_of vorbis "$vorbis_version+fix$vorbis_fixes")")
+EOF
+  mv "$file.new" "$file"
+}
+
 build_assimp() {
   local prefix; prefix=$(prefix_of assimp "$assimp_version")
   is_built "$prefix" && return
@@ -300,10 +313,6 @@ write_dependency_list() {
 set(OSTREL_DEBIAN_INCLUDE "$deps/debian-include")
 set(OSTREL_ASSIMP_PREFIX "$(prefix_of assimp "$assimp_version")")
 set(OSTREL_MINIZIP_PREFIX "$(prefix_of minizip "$zlib_version")")
-set(OSTREL_OGG_PREFIX "$(prefix_of ogg "$ogg_version")")
-set(OSTREL_VORBIS_PREFIX "$(prefix_of vorbis "$vorbis_version+fix$vorbis_fixes")")
-set(OSTREL_FUZZ_OGG_PREFIX "$(fuzz_prefix_of ogg "$ogg_version")")
-set(OSTREL_FUZZ_VORBIS_PREFIX "$(fuzz_prefix_of vorbis "$vorbis_version+fix$vorbis_fixes")")
 set(OSTREL_IMGUI_PREFIX "$(prefix_of imgui "$imgui_version")")
 set(OSTREL_GOOGLETEST_PREFIX "$(prefix_of googletest "$(dpkg-query -W -f='${Version}' googletest)")")
 EOF
@@ -317,6 +326,7 @@ main() {
   build_minizip
   build_ogg_vorbis mingw
   build_ogg_vorbis fuzz
+  write_ogg_vorbis_list
   build_assimp
   build_imgui
   build_googletest
