@@ -8,8 +8,10 @@
 #include "app/UiBinding.h"
 #include "audio/AudioManager.h"
 #include "audio/Dispatcher.h"
+#include "audio/MusicalClock.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
+#include "demo/IncompleteBlocks.h"
 #include "registry/DemoLogger.h"
 #include "registry/TextConversion.h"
 
@@ -145,13 +147,16 @@ void Application::storeAudio(AudioManager* audioManager) {
 void Application::createDispatcher() {
   dispatcher = new Dispatcher();
   dispatcher->setTrackParameterMapping(getTrackParameterMapping());
+  const Resources::Path timeline = resources.files["midiTrack"];
   try {
     loadBlocks();
   } catch (const std::exception&) {
     std::throw_with_nested(std::runtime_error(
-        "The timeline " + toUtf8(resources.files["midiTrack"]) +
+        "The timeline " + toUtf8(timeline) +
         " breaks the authoring rules (timeline-check lists where):"));
   }
+  // Here rather than mid-show, where the block's first frame would end the run.
+  rejectIncompleteBlocks(blocks, toUtf8(timeline), MusicalClock::ofFile(timeline));
 }
 
 void Application::loadBlocks() {

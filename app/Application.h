@@ -75,7 +75,7 @@ public:
 
   // Creates the Dispatcher on the audio manager's timeline, gives it the registry's track
   // mapping and reads every block (loadBlocks). Throws std::runtime_error for a timeline
-  // that breaks the authoring rules.
+  // that breaks the authoring rules, an incomplete block among them.
   void createDispatcher();
   void loadBlocks();
 

@@ -7,6 +7,7 @@
 
 #include <cxxabi.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -45,6 +46,9 @@ int report(const std::string& typeName, const std::string& message) {
 
   const std::wstring text = describeFatalError(typeName, message);
   OutputDebugStringW(text.c_str());
+  // Also for whoever started the program from a script or a terminal (under Wine, say).
+  std::fprintf(stderr, "%s (%s)\n", message.c_str(), typeName.c_str());
+  std::fflush(stderr);
   MessageBoxW(nullptr, text.c_str(), kFatalErrorCaption,
               MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   return kFatalErrorExitCode;

@@ -5,14 +5,19 @@
 #include "app/Logging.h"
 #include "app/UiBinding.h"
 #include "audio/AudioManager.h"
+#include "bass/CallGuard.h"
 #include "config/ConfigManager.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
 #include "registry/DemoLogger.h"
 #include "registry/Resources.h"
+#include "registry/TextConversion.h"
 #include "ui/SetupDialog.h"
 
 #include <windows.h>
+
+#include <stdexcept>
+#include <string>
 
 namespace ostrel {
 namespace {
@@ -71,21 +76,32 @@ HWND openMainWindow(Application& application, spdlog::logger& logger) {
   return window;
 }
 
-// The audio manager on the main window, both files opened and rewound. False when there is
-// no sound output or a file cannot be read; the manager has logged why.
-bool loadAudio(Application& application, HWND window, const Resources& resources) {
+// What the viewer reads when the sound cannot start: what failed, in plain words, and the
+// audio library's own code and explanation for whoever reports it.
+[[noreturn]] void failAudio(const std::string& what) {
+  const std::string detail = bass::lastErrorText();
+  throw std::runtime_error(fmt::format("{}.\n\n(Audio library error {}{}{})", what,
+                                       BASS_ErrorGetCode(), detail.empty() ? "" : ": ", detail));
+}
+
+// The audio manager on the main window, both files opened and rewound. Throws
+// std::runtime_error, reported to the viewer, when there is no sound output or a file
+// cannot be read; the manager has logged why as well.
+void loadAudio(Application& application, HWND window, const Resources& resources) {
   audioManagerInstance = new AudioManager(window);
   AudioManager& audioManager = *audioManagerInstance;
   if (!audioManager.initialized) {
-    return false;
+    failAudio("No sound output device was found");
   }
-  if (!audioManager.loadFiles(resources.files.at("audioTrack"), resources.files.at("midiTrack"))) {
-    return false;
+  const std::wstring musicFile = resources.files.at("audioTrack");
+  const std::wstring midiFile = resources.files.at("midiTrack");
+  if (!audioManager.loadFiles(musicFile, midiFile)) {
+    failAudio(audioManager.audioStream ? "Unable to read the MIDI file " + toUtf8(midiFile)
+                                       : "Unable to read the music file " + toUtf8(musicFile));
   }
   audioManager.rewind();
   configuration.audioState["paused"] = 0;
   application.storeAudio(&audioManager);
-  return true;
 }
 
 void startPlayback(AudioManager& audioManager) {
@@ -136,10 +152,7 @@ int runProduction(HINSTANCE instance) {
 
   application.runEndingOnFatalError([&application, &logger, &resources] {
     const HWND window = openMainWindow(application, *logger);
-    if (!loadAudio(application, window, resources)) {
-      application.quit();
-      return;
-    }
+    loadAudio(application, window, resources);
     hideMouseCursor();
     application.createDispatcher();
     startPlayback(*audioManagerInstance);

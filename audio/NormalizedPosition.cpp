@@ -1,10 +1,23 @@
-// Progress between two markers.
+// Progress through spans of the timeline.
 #include "audio/NormalizedPosition.h"
 
 #include <stdexcept>
 #include <string>
 
 namespace ostrel {
+
+double progressThrough(QWORD start, QWORD end, QWORD position) {
+  const double from = double(start);
+  const double to = double(end);
+  const double now = double(position);
+  if (now <= from) {
+    return 0.0;
+  }
+  if (now >= to) {
+    return 1.0;
+  }
+  return (now - from) / (to - from);
+}
 
 double normalizedPositionBetween(const Marker* from, const Marker* to, QWORD position) {
   if (!from) {
@@ -18,16 +31,7 @@ double normalizedPositionBetween(const Marker* from, const Marker* to, QWORD pos
                              from->text + " happens at the same time or later than " + to->text +
                              "!");
   }
-  const double start = from->pos;
-  const double end = to->pos;
-  const double now = double(position);
-  if (now <= start) {
-    return 0.0;
-  }
-  if (now >= end) {
-    return 1.0;
-  }
-  return (now - start) / (end - start);
+  return progressThrough(from->pos, to->pos, position);
 }
 
 }  // namespace ostrel

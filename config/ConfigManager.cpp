@@ -183,6 +183,7 @@ bool ConfigManager::load() {
   std::string text;
   if (!readWholeFile(fileName, text)) {
     logger->warn("{} could not be read; the configuration keeps its defaults", fileName);
+    keepRejectedFile();
     return false;
   }
 
@@ -192,6 +193,7 @@ bool ConfigManager::load() {
     logger->warn("{} is not valid JSON (at byte {}: {}); the configuration keeps its defaults",
                     fileName, document.GetErrorOffset(),
                     rapidjson::GetParseError_En(document.GetParseError()));
+    keepRejectedFile();
     return false;
   }
 
@@ -201,6 +203,7 @@ bool ConfigManager::load() {
   } catch (const LayoutError& layoutError) {
     logger->warn("{} does not hold a configuration: {}; the configuration keeps its defaults",
                     fileName, layoutError.what());
+    keepRejectedFile();
     return false;
   }
   mergeInto(data->uiState, read.uiState);
@@ -209,6 +212,21 @@ bool ConfigManager::load() {
   mergeInto(data->release, read.release);
   logger->debug("Read the configuration from {}", fileName);
   return true;
+}
+
+// The next save replaces a rejected file with the defaults: keep the user's bytes beside it
+// first, so that a typo in a hand edit never loses the rest of the edit.
+void ConfigManager::keepRejectedFile() const {
+  const std::string keptName = fileName + ".bad";
+  std::error_code error;
+  // Removed first: MinGW's copy_file refuses to overwrite an existing file.
+  std::filesystem::remove(keptName, error);
+  std::filesystem::copy_file(fileName, keptName, error);
+  if (error) {
+    logger->warn("Could not keep {} as {}: {}", fileName, keptName, error.message());
+  } else {
+    logger->warn("{} was kept as {}", fileName, keptName);
+  }
 }
 
 bool ConfigManager::save() const {

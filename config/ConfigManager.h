@@ -19,7 +19,8 @@ public:
   // Reads the file over the tables: every entry it holds replaces or joins the entry of the
   // same key. A missing file is silent. A file that does not hold the layout save() writes
   // is ignored as a whole with a warning naming the file and the problem, leaving the
-  // tables untouched. Returns true when the file was read.
+  // tables untouched, and is copied to the file name with ".bad" appended (replacing an
+  // older copy), since the next save() replaces it. Returns true when the file was read.
   bool load();
 
   // Writes every table to the file: UTF-8 JSON, pretty-printed with 4 spaces, in text mode
@@ -29,6 +30,8 @@ public:
   bool save() const;
 
 private:
+  void keepRejectedFile() const;
+
   Configuration* data;
   std::string fileName;
   const std::string rootName = "configuration";

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs what regenerating the music needs (Debian 12): the synthesizer and its General
-# MIDI soundfont (about 140 MB), the Ogg encoder, numpy, the loudness meter and, for
-# content/analyze.py, sox and ImageMagick. Building and testing the production need none
-# of it: the generated files are committed in resources/.
+# Installs what regenerating the production's content needs (Debian 12): for the music the
+# synthesizer and its General MIDI soundfont (about 140 MB), the Ogg encoder, numpy and the
+# loudness meter (and, for content/analyze.py, sox and ImageMagick); for the scenes and
+# pictures Blender, assimp's tool and the fonts they use. Building and testing the
+# production need none of it: the generated files are committed in resources/.
 set -euo pipefail
 packages=(fluidsynth fluid-soundfont-gm vorbis-tools python3 python3-mido python3-numpy
-          libebur128-1 sox imagemagick fonts-dejavu-core)
+          libebur128-1 sox imagemagick fonts-dejavu-core blender assimp-utils
+          fonts-league-spartan fonts-comfortaa fonts-bebas-neue)
 as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 missing=()
 for package in "${packages[@]}"; do

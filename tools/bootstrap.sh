@@ -9,7 +9,9 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-deps=${OSTREL_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/ostrel-deps}
+# shellcheck source=lib/runtime-root.sh
+. "$root/tools/lib/runtime-root.sh"
+deps=$ostrel_deps
 toolchain=$root/cmake/mingw-w64.cmake
 jobs=$(nproc)
 
@@ -33,13 +35,16 @@ packages=(
   libogg-dev libvorbis-dev
   # header-only libraries, used by both builds
   libspdlog-dev libfmt-dev libcereal-dev rapidjson-dev libstb-dev libutfcpp-dev libgtest-dev
-  # running and observing the Windows program
-  wine wine64 xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
+  # the Debian 13 root that runs the Windows program, and the display, sound server and
+  # tools that observe it from the host
+  debootstrap bubblewrap xvfb xauth x11-utils xdotool imagemagick pulseaudio pulseaudio-utils
   # independent readers and content tools
   python3 python3-mido assimp-utils
   # real MIDI files from another author, read by the MIDI reader tests; the tools that
   # check the song and remake the tests' audio files
   planetblupi-music-midi sox vorbis-tools
+  # the timeline picture of timeline-check: its font and the font rasteriser
+  fonts-dejavu-core libfreetype-dev
 )
 
 log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }
@@ -72,7 +77,7 @@ install_packages() {
 # apt-get source needs source entries; copy the machine's main pocket (not security, whose
 # sources are not served) as a deb-src list once.
 enable_source_packages() {
-  local list=/etc/apt/sources.list.d/ostrel-deb-src.sources
+  local list=${OSTREL_SOURCE_LIST:-/etc/apt/sources.list.d/ostrel-deb-src.sources}
   [ -f "$list" ] && return
   log "enabling Debian source packages"
   awk 'BEGIN { RS=""; ORS="\n\n" } !/security/ { sub(/Types: deb/, "Types: deb-src"); print }' \
@@ -306,6 +311,38 @@ build_googletest() {
   touch "$prefix/.built"
 }
 
+# The first Debian mirror this machine uses, for the root's own package lists.
+debian_mirror() {
+  local uri
+  uri=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2>/dev/null)
+  [ -n "$uri" ] || uri=$(awk '$1 == "deb" && $0 !~ /security/ { print $2; exit }' /etc/apt/sources.list 2>/dev/null)
+  printf '%s\n' "${uri:-http://deb.debian.org/debian}"
+}
+
+# Runs a command inside the root being made, as root, with the network of the host.
+in_new_root() {
+  as_root bwrap --bind "$runtime_root" / --proc /proc --dev-bind /dev /dev \
+    --ro-bind /etc/resolv.conf /etc/resolv.conf --setenv DEBIAN_FRONTEND noninteractive "$@"
+}
+
+make_runtime_root() {
+  [ -f "$runtime_root/.ready" ] && return
+  log "making the Debian 13 runtime root (Wine 10, Mesa; about 2 GB, a few minutes) in $runtime_root"
+  local build_log=$deps/build/runtime-root.log
+  as_root rm -rf "$runtime_root"
+  mkdir -p "$(dirname "$runtime_root")"
+  as_root debootstrap --variant=minbase --include=ca-certificates "$runtime_suite" \
+    "$runtime_root" "$(debian_mirror)" >"$build_log" 2>&1 ||
+    { tail -30 "$build_log" >&2; exit 1; }
+  { in_new_root apt-get update -q &&
+    in_new_root apt-get install -y -q --no-install-recommends "${runtime_packages[@]}" &&
+    in_new_root apt-get clean; } >>"$build_log" 2>&1 ||
+    { tail -30 "$build_log" >&2; exit 1; }
+  as_root touch "$runtime_root/.ready"
+  log "runtime root ready: $(du -sh "$runtime_root" 2>/dev/null | cut -f1) in $runtime_root;" \
+      "remove it with: rm -rf $runtime_root"
+}
+
 write_dependency_list() {
   local file=$deps/deps.cmake
   cat >"$file.new" <<EOF
@@ -330,8 +367,12 @@ main() {
   build_assimp
   build_imgui
   build_googletest
+  make_runtime_root
   write_dependency_list
   log "dependencies ready in $deps"
 }
 
-main "$@"
+# Sourced by the set-up's own tests for its functions; run, it does the work.
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  main "$@"
+fi

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Runs a command inside a private world for the Windows program: its own Xvfb display, its
 # own PulseAudio server with a null sink (real-time playback, no sound card needed), and a
-# Wine prefix of its own under out/. Every service it starts is stopped by its process id
-# when the command ends, whether it passed or failed. Nothing of the user's is touched:
-# HOME and XDG_RUNTIME_DIR point into a temporary folder for the duration.
+# Wine prefix of its own under out/. Wine is Wine 10 from the Debian 13 runtime root that
+# tools/bootstrap.sh makes: the command finds `wine`, `wineserver` and `wineboot` on its PATH
+# as commands that run inside the root (tools/in-root). Every service it starts is stopped by
+# its process id when the command ends, whether it passed or failed. Nothing of the user's is
+# touched: HOME and XDG_RUNTIME_DIR point into a temporary folder for the duration.
 #
 #   tools/harness.sh [--user-session] COMMAND [ARGS...]
 #
@@ -12,7 +14,11 @@
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-prefix=${OSTREL_WINEPREFIX:-$root/out/wineprefix}
+# The runtime root is found through the real HOME, before it is replaced below.
+# shellcheck source=lib/runtime-root.sh
+. "$root/tools/lib/runtime-root.sh"
+export OSTREL_DEPS=$ostrel_deps
+prefix=${OSTREL_WINEPREFIX:-$root/out/wine10-prefix}
 state=$(mktemp -d "${TMPDIR:-/tmp}/ostrel-harness.XXXXXX")
 pids=()
 
@@ -84,7 +90,19 @@ start_sound() {
   pactl set-default-sink ostrel_null
 }
 
+# Wine's commands, run inside the runtime root.
+put_wine_on_path() {
+  local command
+  mkdir -p "$state/bin"
+  for command in wine wineserver wineboot; do
+    printf '#!/bin/sh\nexec "%s/tools/in-root" %s "$@"\n' "$root" "$command" >"$state/bin/$command"
+    chmod +x "$state/bin/$command"
+  done
+  export PATH=$state/bin:$PATH
+}
+
 start_wine() {
+  put_wine_on_path
   export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
   # No Mono or Gecko: the program needs neither, and asking for them would stall set-up.
   export WINEDLLOVERRIDES="mscoree,mshtml="

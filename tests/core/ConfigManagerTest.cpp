@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -177,6 +178,7 @@ TEST_F(ConfigManagerTest, HandEditedFileIsHonouredOverTheDefaults) {
   expected.release["refreshRate"] = 144;  // unknown keys are kept and written back
   expectSameTables(configuration, expected);
   EXPECT_EQ(warnings(), "");
+  EXPECT_FALSE(fs::exists(file.string() + ".bad"));  // a file that reads is not set aside
 
   ASSERT_TRUE(manager.save());
   Configuration reread;
@@ -237,6 +239,7 @@ TEST_F(ConfigManagerTest, MalformedFileIsIgnoredWithAWarningAndChangesNothing) {
     EXPECT_NE(warning.find(problem), std::string::npos) << warning;
     EXPECT_NE(warning.find("keeps its defaults"), std::string::npos) << warning;
     EXPECT_EQ(readBytes(file), content);  // reading never touches the file
+    EXPECT_EQ(readBytes(file.string() + ".bad"), content);  // and keeps it from the next save
   }
 }
 
@@ -247,11 +250,13 @@ TEST_F(ConfigManagerTest, SaveReplacesAnExistingFileAndLeavesNoTemporaryFile) {
   ASSERT_TRUE(manager.save());
 
   EXPECT_EQ(readBytes(file), expectedFile("defaults.json"));
-  int entries = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
-    ++entries;
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.insert(entry.path().filename().string());
   }
-  EXPECT_EQ(entries, 1);
+  // The broken file was set aside when it was read; no temporary file is left.
+  EXPECT_EQ(names, (std::set<std::string>{"config.json", "config.json.bad"}));
+  EXPECT_EQ(readBytes(file.string() + ".bad"), "{ an older, broken file }");
 }
 
 TEST_F(ConfigManagerTest, SaveThatCannotWriteSaysSoAndKeepsWhatWasThere) {

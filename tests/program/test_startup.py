@@ -15,7 +15,8 @@ class StartupTest(unittest.TestCase):
             (cwd / "demo.log").write_text("left over from an earlier run\n")
             program = wineprogram.Program(os.environ["OSTREL_DEMO_EXE"], cwd)
             wineprogram.press_key(wineprogram.find_window("Quorvel feat. Tessane"), "Return")
-            wineprogram.press_key(wineprogram.find_window("OstrelMinimal"), "Escape")
+            wineprogram.press_key_until_ended(program, wineprogram.find_window("OstrelMinimal"),
+                                              "Escape")
             self.assertEqual(program.wait(timeout=120), 0, program.output())
             log = cwd / "demo.log"
             self.assertTrue(log.exists())

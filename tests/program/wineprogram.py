@@ -50,6 +50,9 @@ class Program:
             raise AssertionError(f"still running after {timeout} s")
         return self.process.returncode
 
+    def running(self):
+        return self.process.poll() is None
+
     def output(self):
         self.log.seek(0)
         return self.log.read().decode(errors="replace")
@@ -68,14 +71,24 @@ def find_window(name, timeout=30):
     raise AssertionError(f"no window named {name!r} within {timeout} s")
 
 
-def press_key(window, key):
+def focus(window):
+    """Gives window the keyboard focus. With no window manager, Wine learns of the focus only
+    from the X focus event, which focusing an already focused window does not send: so the
+    focus goes to the root window first."""
+    root = subprocess.run(["xdotool", "search", "--maxdepth", "0", "--name", ".*"],
+                          capture_output=True, text=True, check=True).stdout.split()[0]
+    subprocess.run(["xdotool", "windowfocus", "--sync", root], check=True)
     subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+
+
+def press_key(window, key):
+    focus(window)
     subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
 
 
 def press_keys(window, *keys):
     """Presses keys one after another into window, with a pause a hand would leave."""
-    subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True)
+    focus(window)
     for key in keys:
         subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True)
         time.sleep(0.15)
@@ -112,3 +125,19 @@ def screenshot(name):
     path = ARTIFACTS / f"{name}.png"
     subprocess.run(["import", "-window", "root", str(path)], check=True)
     return path
+
+
+def processes_running(name):
+    """Command lines of the processes whose command line mentions name."""
+    found = subprocess.run(["pgrep", "-a", "-f", name], capture_output=True, text=True)
+    return [line for line in found.stdout.splitlines() if "pgrep" not in line]
+
+
+def press_key_until_ended(program, window, key, timeout=60):
+    """Presses key into window once a second until program ends. Wine drops the keys that
+    reach a window before its thread first looks at its messages, as a viewer's keys during
+    start-up may be lost; the second press is the viewer pressing again."""
+    deadline = time.monotonic() + timeout
+    while program.running() and time.monotonic() < deadline:
+        press_key(window, key)
+        time.sleep(1)

@@ -1,5 +1,5 @@
 // The authors' timeline checker: what it reports of sound and of broken timelines.
-#include "tools/timeline-check/MusicalClock.h"
+#include "audio/MusicalClock.h"
 #include "tools/timeline-check/ReportPrinter.h"
 #include "tools/timeline-check/TimelineChecker.h"
 

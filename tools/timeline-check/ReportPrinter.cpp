@@ -2,7 +2,7 @@
 #include "tools/timeline-check/ReportPrinter.h"
 
 #include "audio/Block.h"
-#include "tools/timeline-check/MusicalClock.h"
+#include "audio/MusicalClock.h"
 
 #include <fmt/format.h>
 #include <fmt/ostream.h>

@@ -3,37 +3,27 @@
 
 #include "audio/Dispatcher.h"
 #include "audio/MidiEvents.h"
+#include "audio/MusicalClock.h"
 #include "audio/NoteEvent.h"
 #include "audio/NoteName.h"
 #include "bass/BassError.h"
 #include "bass/MidiFileReader.h"
 #include "bass/bassmidi.h"
-#include "tools/timeline-check/MusicalClock.h"
+#include "demo/BlockHandler.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
-#include <array>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 
 namespace ostrel {
 namespace {
 
 using Severity = TimelineReport::Severity;
 
-// The block kinds the production's effect handlers act on; each reads every parameter that
-// its track's mapping names.
-constexpr std::array<const char*, 5> kHandledBlockKinds = {"Exposure", "Color", "Glitch",
-                                                           "Flash", "DOF"};
 constexpr DWORD kBlockKey = 0;
-
-bool isHandledBlockKind(const std::string& name) {
-  return std::find(kHandledBlockKinds.begin(), kHandledBlockKinds.end(), name) !=
-         kHandledBlockKinds.end();
-}
 
 class Checker {
 public:
@@ -85,6 +75,11 @@ private:
     const double secondsPerQuarter = file.tempoMap.secondsAt(file.ticksPerQuarter);
     report.tempoBpm = secondsPerQuarter > 0 ? 60.0 / secondsPerQuarter : 0;
     report.midiLength = BASS_ChannelGetLength(stream, BASS_POS_BYTE);
+    const std::uint64_t endTick =
+        clock->tickAtByte(std::max(report.midiLength, report.audioLength)) + 1;
+    for (const std::uint64_t tick : clock->barStartTicks(endTick)) {
+      report.barStarts.push_back(clock->byteAtTick(tick));
+    }
   }
 
   void checkSections() {
@@ -117,6 +112,8 @@ private:
     if (scene != resources.markerScenes.end() && !scene->second.sceneKey.empty()) {
       section.sceneKey = scene->second.sceneKey;
       section.camera = scene->second.camera;
+      section.animationStart = scene->second.start;
+      section.animationEnd = scene->second.end;
       if (!resources.scenes.count(section.sceneKey)) {
         addFinding(Severity::Warning, "", marker.pos, "",
                    fmt::format("marker '{}' shows scene '{}', which has no file in the registry",
@@ -156,9 +153,7 @@ private:
     std::map<DWORD, TimelineReport::Block> blocks = blocksOf(pairing);
     placeParameters(track.name, pairing, blocks,
                     track.isEffectTrack ? &mapping->second : nullptr);
-    if (isHandledBlockKind(track.name) && track.isEffectTrack) {
-      checkCompleteness(track.name, mapping->second, blocks);
-    }
+    checkCompleteness(track.name, blocks);
     for (auto& [start, block] : blocks) {
       track.blocks.push_back(std::move(block));
     }
@@ -260,21 +255,12 @@ private:
               [](const auto& a, const auto& b) { return a.name < b.name; });
   }
 
-  void checkCompleteness(const std::string& trackName, const Resources::NoteParameterMap& mapping,
+  // The rule the program holds its timeline to at start-up.
+  void checkCompleteness(const std::string& trackName,
                          const std::map<DWORD, TimelineReport::Block>& blocks) {
-    std::set<std::string> required;
-    for (const auto& [note, parameter] : mapping) {
-      required.insert(parameter);
-    }
     for (const auto& [start, block] : blocks) {
-      std::vector<std::string> missing;
-      for (const std::string& name : required) {
-        const bool present = std::any_of(block.parameters.begin(), block.parameters.end(),
-                                         [&](const auto& parameter) { return parameter.name == name; });
-        if (!present) {
-          missing.push_back(name);
-        }
-      }
+      const std::vector<std::string> missing = missingParameters(
+          trackName, [&](const std::string& name) { return block.hasParameter(name); });
       if (!missing.empty()) {
         addFinding(Severity::Error, trackName, start, "C-0",
                    fmt::format("the block misses {}: the run stops with \"invalid map<K, T> "

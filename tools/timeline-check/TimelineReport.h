@@ -16,6 +16,8 @@ struct TimelineReport {
     std::string barBeat;
     std::string sceneKey;  // empty: the registry shows nothing for it
     std::string camera;
+    double animationStart = 0;  // 0..1, the stretch of the scene's animation it plays
+    double animationEnd = 0;
   };
 
   struct ParameterValue {
@@ -28,6 +30,15 @@ struct TimelineReport {
     std::uint64_t end = 0;
     std::string barBeat;
     std::vector<ParameterValue> parameters;  // by name
+
+    bool hasParameter(const std::string& name) const {
+      for (const ParameterValue& parameter : parameters) {
+        if (parameter.name == name) {
+          return true;
+        }
+      }
+      return false;
+    }
   };
 
   struct Track {
@@ -53,6 +64,7 @@ struct TimelineReport {
   double tempoBpm = 0;  // at the start
   std::uint64_t midiLength = 0;   // bytes
   std::uint64_t audioLength = 0;  // bytes; 0 when no audio file was given
+  std::vector<std::uint64_t> barStarts;  // bytes; where each bar begins, bar 1 first
   std::vector<Section> sections;
   std::vector<Track> tracks;
   std::vector<Finding> findings;  // by position
