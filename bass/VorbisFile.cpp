@@ -29,7 +29,7 @@ constexpr std::size_t kInitialBytes = 4096;
 
 std::string decoderErrorText(long code) {
   switch (code) {
-    case OV_ENOTVORBIS: return "it holds no Vorbis audio";
+    case OV_ENOTVORBIS: return "no complete Vorbis stream was found in it";
     case OV_EBADHEADER: return "its Vorbis headers are damaged";
     case OV_EVERSION: return "its Vorbis version is unknown";
     case OV_EREAD: return "it could not be read";
