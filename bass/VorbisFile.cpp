@@ -32,7 +32,7 @@ std::string decoderErrorText(long code) {
     case OV_ENOTVORBIS: return "no complete Vorbis stream was found in it";
     case OV_EBADHEADER: return "its Vorbis headers are damaged";
     case OV_EVERSION: return "its Vorbis version is unknown";
-    case OV_EREAD: return "it could not be read";
+    case OV_EREAD: return "its pages could not be read through";
     default: return "decoder error " + std::to_string(code);
   }
 }
