@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Remakes the small audio and MIDI inputs of the tests in this folder (they are committed;
+# Remakes the small audio, MIDI and scene inputs of the tests in this folder (they are committed;
 # run this only to change them). Needs sox, vorbis-tools and Debian's python3-mido.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -57,3 +57,5 @@ CODEBOOK
 printf 'This is a text file with the wrong name, not an Ogg Vorbis stream.\n' >not-ogg.ogg
 
 /usr/bin/python3 make_tempo_change_mid.py tempo-change.mid
+# The small Collada scenes of the scene tests.
+/usr/bin/python3 make_scene_files.py

@@ -1,0 +1,296 @@
+// Drawing imported scenes with the scene program on the real Direct3D 11 device, read back.
+#include "demo/Texture.h"
+#include "registry/Resources.h"
+#include "registry/TextConversion.h"
+#include "render/Scene.h"
+#include "render/ShaderBytecodeCache.h"
+
+#include "../core/LogCapture.h"
+#include "tests/windows/SceneTestSupport.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/scene.h>
+#include <d3d11shader.h>
+#include <d3dcompiler.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <map>
+#include <string>
+
+namespace ostrel {
+namespace {
+
+using testing::assimpModel;
+using testing::Canvas;
+using testing::Picture;
+using testing::sceneFile;
+
+constexpr std::uint8_t kClear[3] = {40, 40, 48};
+
+class SceneDraw : public ::testing::Test {
+protected:
+  Picture drawn(Scene& scene, const std::string& camera, double time) {
+    canvas.clear(kClear[0], kClear[1], kClear[2]);
+    scene.draw(testing::testDevice().context, camera, time);
+    return canvas.read();
+  }
+  // Width and height in pixels of the box around the red pixels.
+  static std::pair<int, int> redExtent(const Picture& picture) {
+    int left = picture.width, right = -1, top = picture.height, bottom = -1;
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        const std::uint8_t* p = picture.at(x, y);
+        if (p[0] > p[2] + 60) {
+          left = std::min(left, x);
+          right = std::max(right, x);
+          top = std::min(top, y);
+          bottom = std::max(bottom, y);
+        }
+      }
+    }
+    return {right - left + 1, bottom - top + 1};
+  }
+  // The share of the picture that differs from the clear colour, 0..1.
+  static double covered(const Picture& picture) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
+      const std::uint8_t* p = &picture.rgba[i];
+      count += p[0] != kClear[0] || p[1] != kClear[1] || p[2] != kClear[2];
+    }
+    return double(count) / (picture.rgba.size() / 4);
+  }
+
+  ID3D11Device* device = testing::testDevice().device;
+  testing::ScopedWorkingDirectory inProject{testing::sourceFolder()};
+  testing::LogCapture log;
+  Canvas canvas{320, 180};
+};
+
+TEST_F(SceneDraw, LitCubeSeenFromItsCameraWithTheNearerFaceWinning) {
+  Scene scene(device, "lit cube");
+  scene.load(sceneFile("lit-cube.dae"));
+  ASSERT_TRUE(scene.meshes[0].program.vertexShader) << "the scene program did not compile";
+  const Picture picture = drawn(scene, "Camera", 0.0);
+  canvas.save(picture, "scene-lit-cube");
+
+  // The red cube's face towards the camera fills the middle, lit by the lamp above and to
+  // the right of the camera: brightest towards the top right, never black.
+  auto expectRed = [&](int x, int y) {
+    const std::uint8_t* p = picture.at(x, y);
+    EXPECT_GT(p[0], 150) << x << "," << y;
+    EXPECT_GT(p[0], p[1] + 60) << x << "," << y;
+    EXPECT_GT(p[0], p[2] + 60) << x << "," << y;
+  };
+  expectRed(160, 90);
+  expectRed(115, 135);
+  expectRed(205, 45);
+  EXPECT_GT(picture.at(205, 45)[0], picture.at(115, 135)[0]);
+  // Above it the larger blue cube behind, drawn after the red one: the red one stays in
+  // front where they overlap, the blue one shows where it does not.
+  const std::uint8_t* above = picture.at(160, 23);
+  EXPECT_GT(above[2], 150) << "blue " << int(above[2]);
+  EXPECT_GT(above[2], above[0] + 50);
+  // Around both, the clear colour.
+  for (const auto& [x, y] : {std::pair{5, 5}, {290, 90}, {20, 170}, {314, 174}}) {
+    const std::uint8_t* clear = picture.at(x, y);
+    EXPECT_EQ(clear[0], kClear[0]) << x << "," << y;
+    EXPECT_EQ(clear[2], kClear[2]) << x << "," << y;
+  }
+
+  // A node without a channel placed like the camera shows the same picture.
+  EXPECT_LE(testing::largestDifference(picture, drawn(scene, "Still", 0.0)), 2);
+
+  // The projection is 16:9 whatever the output: on a 5:4 target the cube covers the same
+  // share of the width and of the height, so it is drawn stretched, not cut.
+  Canvas square(320, 256);
+  square.clear(kClear[0], kClear[1], kClear[2]);
+  scene.draw(testing::testDevice().context, "Camera", 0.0);
+  const Picture stretched = square.read();
+  square.save(stretched, "scene-lit-cube-5x4");
+  const auto [wide, wideHeight] = redExtent(picture);
+  const auto [tall, tallHeight] = redExtent(stretched);
+  EXPECT_NEAR(wide / 320.0, tall / 320.0, 2.0 / 320);
+  EXPECT_NEAR(wideHeight / 180.0, tallHeight / 256.0, 2.0 / 180);
+}
+
+TEST_F(SceneDraw, ProgramConstantsMatchTheBuffersByteForByte) {
+  // Constant buffer name -> variable name -> offset in bytes, "(size)" -> its size.
+  auto reflect = [](const char* entry, const char* profile) {
+    std::map<std::string, std::map<std::string, UINT>> buffers;
+    const auto compiled =
+        shaderBytecodeCache().compile(L"resources\\shaders\\test.hlsl", entry, profile);
+    EXPECT_HRESULT_SUCCEEDED(compiled.result) << entry;
+    testing::ComPtr<ID3D11ShaderReflection> reflection;
+    // MinGW's header declares no __uuidof for the reflection interface: name its IID.
+    if (FAILED(compiled.result) ||
+        FAILED(D3DReflect(compiled.code->GetBufferPointer(), compiled.code->GetBufferSize(),
+                          IID_ID3D11ShaderReflection,
+                          reinterpret_cast<void**>(reflection.GetAddressOf())))) {
+      ADD_FAILURE() << "no reflection of " << entry;
+      return buffers;
+    }
+    D3D11_SHADER_DESC shader{};
+    reflection->GetDesc(&shader);
+    for (UINT b = 0; b < shader.ConstantBuffers; ++b) {
+      ID3D11ShaderReflectionConstantBuffer* buffer = reflection->GetConstantBufferByIndex(b);
+      D3D11_SHADER_BUFFER_DESC description{};
+      buffer->GetDesc(&description);
+      auto& variables = buffers[description.Name];
+      variables["(size)"] = description.Size;
+      for (UINT i = 0; i < description.Variables; ++i) {
+        D3D11_SHADER_VARIABLE_DESC variable{};
+        buffer->GetVariableByIndex(i)->GetDesc(&variable);
+        variables[variable.Name] = variable.StartOffset;
+      }
+    }
+    if (std::string(entry) == "VertexMain") {
+      // The input layout is read from this signature: the vertex's five fields, in order.
+      EXPECT_EQ(shader.InputParameters, 5u);
+      const char* semantics[] = {"POSITION", "NORMAL", "TANGENT", "BINORMAL", "TEXCOORD"};
+      for (UINT i = 0; i < std::min(shader.InputParameters, 5u); ++i) {
+        D3D11_SIGNATURE_PARAMETER_DESC parameter{};
+        reflection->GetInputParameterDesc(i, &parameter);
+        EXPECT_STREQ(parameter.SemanticName, semantics[i]);
+      }
+    }
+    return buffers;
+  };
+  const auto vertex = reflect("VertexMain", "vs_5_0");
+  const auto pixel = reflect("PixelMain", "ps_5_0");
+  ASSERT_TRUE(vertex.count("TransformConstants") && pixel.count("LightConstants"));
+  const auto& transform = vertex.at("TransformConstants");
+  const auto& light = pixel.at("LightConstants");
+  EXPECT_EQ(transform.at("(size)"), sizeof(TransformConstants));
+  EXPECT_EQ(transform.at("worldViewProjection"), offsetof(TransformConstants, worldViewProjection));
+  EXPECT_EQ(transform.at("world"), offsetof(TransformConstants, world));
+  EXPECT_EQ(transform.at("diffuse"), offsetof(TransformConstants, diffuse));
+  EXPECT_EQ(transform.at("ambient"), offsetof(TransformConstants, ambient));
+  EXPECT_EQ(transform.at("specular"), offsetof(TransformConstants, specular));
+  EXPECT_EQ(transform.at("emissive"), offsetof(TransformConstants, emissive));
+  EXPECT_EQ(transform.at("shininess"), offsetof(TransformConstants, shininess));
+  EXPECT_EQ(transform.at("cameraPosition"), offsetof(TransformConstants, cameraPosition));
+  EXPECT_EQ(light.at("(size)"), sizeof(LightConstants));
+  EXPECT_EQ(light.at("lights"), offsetof(LightConstants, lights));
+  EXPECT_EQ(light.at("lightCount"), offsetof(LightConstants, lightCount));
+  // The pixel program reads the same transform constants.
+  EXPECT_EQ(pixel.at("TransformConstants"), transform);
+}
+
+TEST_F(SceneDraw, EveryMeshHasItsOwnProgramsFromOneCompilation) {
+  ShaderBytecodeCache& cache = shaderBytecodeCache();
+  const std::uint32_t compilations = cache.compilations();
+  const std::uint32_t reuses = cache.reuses();
+  Scene first(device, "first");
+  first.load(sceneFile("lit-cube.dae"));
+  Scene second(device, "second");
+  second.load(sceneFile("lit-cube.dae"));
+  // Two programs in all, whatever the number of meshes; each mesh its own program objects.
+  EXPECT_LE(cache.compilations() - compilations, 2u);
+  EXPECT_GE(cache.reuses() - reuses, 6u);
+  EXPECT_NE(first.meshes[0].program.vertexShader.Get(), first.meshes[1].program.vertexShader.Get());
+  EXPECT_NE(first.meshes[0].program.pixelShader.Get(), second.meshes[0].program.pixelShader.Get());
+  EXPECT_EQ(first.meshes[0].program.vertexMain, "VertexMain");
+  EXPECT_EQ(first.meshes[0].program.pixelMain, "PixelMain");
+  EXPECT_EQ(first.meshes[0].program.sourcePath, L"resources\\shaders\\test.hlsl");
+}
+
+// Files written by other programs draw a picture through their first camera; a file without
+// a camera is seen from in front of the whole scene, one without lights by a light at the
+// camera.
+TEST_F(SceneDraw, FilesFromOtherExportersDrawAPicture) {
+  const char* models[] = {"box_nested_animation.dae",  // Blender 2.80; no camera, no light
+                          "COLLADA.dae",  // centimetres, Y up, two cameras and lights
+                          "Cinema4D.dae"};
+  for (const char* model : models) {
+    SCOPED_TRACE(model);
+    Assimp::Importer importer;
+    const aiScene* file = importer.ReadFile(toUtf8(assimpModel(model)), 0);
+    ASSERT_NE(file, nullptr);
+    const std::string camera = file->mNumCameras > 0 ? file->mCameras[0]->mName.C_Str() : "";
+    Scene scene(device, model);
+    scene.load(assimpModel(model));
+    const double time = scene.channels.empty() ? 0.0 : 0.5 * (scene.minKeyTime + scene.maxKeyTime);
+    const Picture picture = drawn(scene, camera, time);
+    canvas.save(picture, std::string("scene-") + model);
+    EXPECT_GT(covered(picture), 0.01) << "less than 1% of the picture drawn";
+  }
+}
+
+// The production's own scenes, made with Blender: each draws a picture through every camera
+// that the marker table names for it, at the middle of that marker's stretch of animation.
+TEST_F(SceneDraw, ProductionScenesDrawThroughTheirMarkerCameras) {
+  Resources resources;
+  std::map<std::string, std::map<std::string, double>> cameras;  // scene -> camera -> fraction
+  for (const auto& [marker, entry] : resources.markerScenes) {
+    cameras[entry.sceneKey][entry.camera] = 0.5 * (entry.start + entry.end);
+  }
+  Canvas large(480, 270);
+  for (const auto& [key, path] : resources.scenes) {
+    SCOPED_TRACE(key);
+    Scene scene(device, key);
+    ASSERT_NO_THROW(scene.load(path));
+    if (cameras[key].empty()) {
+      cameras[key]["Camera"] = 0.5;  // no marker shows it
+    }
+    for (const auto& [camera, fraction] : cameras[key]) {
+      SCOPED_TRACE(camera);
+      EXPECT_NE(scene.findChannel(camera), -1);
+      const double time = scene.minKeyTime + fraction * (scene.maxKeyTime - scene.minKeyTime);
+      large.clear(kClear[0], kClear[1], kClear[2]);
+      scene.draw(testing::testDevice().context, camera, time);
+      const Picture picture = large.read();
+      large.save(picture, "production-" + key + "-" + camera);
+      EXPECT_GT(covered(picture), 0.05);
+    }
+  }
+}
+
+// The textures a material names come from the textures folder; one missing there ends the
+// import with an error naming the scene, the material and the file.
+TEST_F(SceneDraw, MaterialTexturesComeFromTheTexturesFolder) {
+  const std::string camera = "camera1";
+  {
+    Scene scene(device, "duck");
+    const std::string message = [&] {
+      try {
+        scene.load(assimpModel("duck.dae"));
+      } catch (const std::runtime_error& error) {
+        return std::string(error.what());
+      }
+      return std::string();
+    }();
+    EXPECT_EQ(message, "Scene 'duck' (" + toUtf8(assimpModel("duck.dae")) +
+                           "), material 'blinn3': Unable to load texture file: "
+                           "resources\\textures\\./duckCM.tga");
+  }
+  // A working folder of the production's layout that has the duck's texture.
+  const std::filesystem::path root =
+      std::filesystem::path(testing::artifactsFolder()) / ".." / "scene-textures-root";
+  std::filesystem::create_directories(root / "resources" / "shaders");
+  std::filesystem::create_directories(root / "resources" / "textures");
+  auto copy = [](const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::filesystem::remove(to);  // MinGW's copy_file does not overwrite
+    std::filesystem::copy_file(from, to);
+  };
+  copy(std::filesystem::path(testing::sourceFolder()) / "resources" / "shaders" / "test.hlsl",
+       root / "resources" / "shaders" / "test.hlsl");
+  copy(assimpModel("duckCM.tga"), root / "resources" / "textures" / "duckCM.tga");
+  testing::ScopedWorkingDirectory inRoot(root.wstring());
+  Scene scene(device, "duck");
+  scene.load(assimpModel("duck.dae"));
+  ASSERT_EQ(scene.materials.size(), 1u);
+  const TextureSlot& diffuse = scene.materials[0].textures[SceneMaterial::kDiffuse];
+  EXPECT_TRUE(diffuse.present);
+  ASSERT_TRUE(diffuse.texture);
+  EXPECT_TRUE(diffuse.texture->view);
+  const Picture picture = drawn(scene, camera, 0.0);
+  canvas.save(picture, "scene-duck");
+  EXPECT_GT(covered(picture), 0.01);
+}
+
+}  // namespace
+}  // namespace ostrel
