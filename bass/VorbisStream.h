@@ -3,22 +3,22 @@
 // positions compare directly with a MIDI stream's.
 #pragma once
 
+#include "bass/ByteSource.h"
 #include "bass/Stream.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
-
-struct stb_vorbis;
 
 namespace ostrel::bass {
+
+class VorbisFile;
 
 class VorbisStream : public Stream {
 public:
   // Throws BassError: BASS_ERROR_FILEFORM when the bytes are not Ogg Vorbis,
   // BASS_ERROR_FORMAT when they are not 44100 Hz stereo. name is for messages.
-  static std::unique_ptr<VorbisStream> open(std::vector<std::uint8_t> bytes,
+  static std::unique_ptr<VorbisStream> open(std::unique_ptr<ByteSource> source,
                                             const std::string& name);
   ~VorbisStream() override;
 
@@ -27,10 +27,9 @@ protected:
   void seekDecoder(std::uint64_t frame) override;
 
 private:
-  VorbisStream(std::vector<std::uint8_t> bytes, stb_vorbis* decoder, std::uint64_t lengthFrames);
+  explicit VorbisStream(std::unique_ptr<VorbisFile> file);
 
-  std::vector<std::uint8_t> bytes;  // the decoder reads from here
-  stb_vorbis* decoder;
+  std::unique_ptr<VorbisFile> file;
   bool exhausted = false;  // the decoder has nothing more: silence up to the length
 };
 

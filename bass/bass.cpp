@@ -5,6 +5,7 @@
 #include "bass/ByteSource.h"
 #include "bass/CallGuard.h"
 #include "bass/Library.h"
+#include "bass/MemoryByteSource.h"
 #include "bass/VorbisStream.h"
 
 namespace ostrel::bass {
@@ -67,8 +68,15 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
     if (!library().isInitialized()) {
       throw BassError(BASS_ERROR_INIT, "the library is not initialised");
     }
-    auto source = openByteSource(mem, file, offset, length, flags & BASS_UNICODE);
-    return library().addStream(VorbisStream::open(source->readAll(), source->name()));
+    std::unique_ptr<ByteSource> source =
+        openByteSource(mem, file, offset, length, flags & BASS_UNICODE);
+    const std::string name = source->name();
+    if (!mem) {
+      // The decoder runs on the output device's thread: it reads from memory, never waiting
+      // for a disk.
+      source = std::make_unique<MemoryByteSource>(source->readAll());
+    }
+    return library().addStream(VorbisStream::open(std::move(source), name));
   });
 }
 

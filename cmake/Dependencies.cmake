@@ -16,8 +16,15 @@ add_library(ostrel_headers INTERFACE)
 add_library(ostrel::headers ALIAS ostrel_headers)
 target_compile_definitions(ostrel_headers INTERFACE FMT_HEADER_ONLY SPDLOG_FMT_EXTERNAL)
 
+# Ogg Vorbis decoding (libvorbisfile on libvorbis and libogg) as ostrel::vorbisfile.
+add_library(ostrel_vorbisfile INTERFACE)
+add_library(ostrel::vorbisfile ALIAS ostrel_vorbisfile)
+
 if(NOT WIN32)
   find_package(GTest REQUIRED)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(vorbisfile REQUIRED IMPORTED_TARGET vorbisfile)
+  target_link_libraries(ostrel_vorbisfile INTERFACE PkgConfig::vorbisfile)
   return()
 endif()
 
@@ -28,6 +35,15 @@ include("${OSTREL_DEPS}/deps.cmake")
 
 # Only the Debian header folders we use, never all of /usr/include.
 target_include_directories(ostrel_headers SYSTEM INTERFACE "${OSTREL_DEBIAN_INCLUDE}")
+
+if(NOT EXISTS "${OSTREL_DEPS}/ogg-vorbis.cmake")
+  message(FATAL_ERROR "No libogg and libvorbis in ${OSTREL_DEPS}: run tools/bootstrap.sh")
+endif()
+include("${OSTREL_DEPS}/ogg-vorbis.cmake")
+target_include_directories(ostrel_vorbisfile SYSTEM INTERFACE
+  "${OSTREL_VORBIS_PREFIX}/include" "${OSTREL_OGG_PREFIX}/include")
+target_link_libraries(ostrel_vorbisfile INTERFACE "${OSTREL_VORBIS_PREFIX}/lib/libvorbisfile.a"
+  "${OSTREL_VORBIS_PREFIX}/lib/libvorbis.a" "${OSTREL_OGG_PREFIX}/lib/libogg.a")
 
 find_package(assimp 5.2 CONFIG REQUIRED PATHS "${OSTREL_ASSIMP_PREFIX}"
              NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)

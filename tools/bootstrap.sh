@@ -5,7 +5,7 @@
 #
 # The cache lives in $OSTREL_DEPS (default ~/.cache/ostrel-deps); each library is built
 # into a folder keyed by its Debian version and by this script's recipe revision, and the
-# CMake project reads their locations from $OSTREL_DEPS/deps.cmake.
+# CMake project reads their locations from $OSTREL_DEPS/deps.cmake and ogg-vorbis.cmake.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -21,12 +21,18 @@ recipe=1
 assimp_version=5.2.5~ds0-1
 imgui_version=1.86+ds-1
 zlib_version=1:1.2.13.dfsg-1
+ogg_version=1.3.5-3
+vorbis_version=1.3.7-1
+# Bump with the fixes in tools/patches/libvorbis, so that the cache builds libvorbis again.
+vorbis_fixes=2
 
 packages=(
   # toolchains and build tools
   build-essential cmake ninja-build pkg-config dpkg-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   clang-14 libclang-rt-14-dev
+  # the Ogg Vorbis decoder of the native build
+  libogg-dev libvorbis-dev
   # header-only libraries, used by both builds
   libspdlog-dev libfmt-dev libcereal-dev rapidjson-dev libstb-dev libutfcpp-dev libgtest-dev
   # the Debian 13 root that runs the Windows program, and the display, sound server and
@@ -139,6 +145,99 @@ Cflags: -I\${prefix}/include/minizip
 EOF
   rm -rf "$work"
   touch "$prefix/.built"
+}
+
+# A copy of a Debian source package's tree in a fresh folder, with the patches of its series
+# and then our own fixes (tools/patches/PACKAGE); the unpacked source stays as Debian ships it.
+patched_copy() {
+  local package=$1 source=$2 copy=$3 patch
+  rm -rf "$copy" && cp -a "$source" "$copy"
+  if [ -f "$copy/debian/patches/series" ]; then
+    while read -r patch _; do
+      case $patch in '' | '#'*) continue ;; esac
+      patch -d "$copy" -p1 -s <"$copy/debian/patches/$patch" >&2
+    done <"$copy/debian/patches/series"
+  fi
+  for patch in "$root/tools/patches/$package"/*.patch; do
+    if [ -f "$patch" ]; then patch -d "$copy" -p1 -s <"$patch" >&2; fi
+  done
+}
+
+# The Ogg fuzzer's copies of the decoder, built with clang, its coverage instrumentation and
+# the sanitizers, so that the fuzzer sees inside the decoder and not only our side of it.
+fuzz_prefix_of() { printf '%s\n' "$deps/fuzz/$1-${2#*:}-r$recipe"; }
+
+# What configures a CMake build of one variant: the Windows program's, or the fuzzer's. The
+# fuzzer's counts coverage without tracing comparisons, which would make each input about
+# three times as slow in the bit reader and the codebook set-up (the page checksums that
+# tracing would help to pass are mended by the fuzzer's mutator). It leaves out one check,
+# shift-base: libogg's bit reader shifts bytes into the sign bit of an int on every file,
+# which GCC (the Windows program's compiler) defines.
+variant_cmake_arguments() {
+  case $1 in
+    mingw) printf '%s\n' "-DCMAKE_TOOLCHAIN_FILE=$toolchain" -DCMAKE_BUILD_TYPE=Release ;;
+    fuzz)
+      local flags="-O1 -fno-omit-frame-pointer -fsanitize=address,undefined"
+      flags+=" -fsanitize-coverage=inline-8bit-counters,indirect-calls,pc-table"
+      flags+=" -fno-sanitize=shift-base -fno-sanitize-recover=undefined"
+      printf '%s\n' -DCMAKE_C_COMPILER=clang-14 -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_C_FLAGS=$flags" ;;
+  esac
+}
+
+# Configures, builds and installs a static library with its own CMake files; its output goes
+# to a log, whose end is shown when a step fails.
+cmake_build_static() {
+  local name=$1 source=$2 prefix=$3; shift 3
+  local build=$deps/build/$name build_log=$deps/build/$name.log
+  rm -rf "$build" "$prefix"
+  { cmake -S "$source" -B "$build" -G Ninja -Wno-dev -DCMAKE_INSTALL_PREFIX="$prefix" \
+      -DBUILD_SHARED_LIBS=OFF "$@" &&
+    cmake --build "$build" -j "$jobs" &&
+    cmake --install "$build"; } >"$build_log" 2>&1 ||
+    { tail -30 "$build_log" >&2; exit 1; }
+  rm -rf "$build"
+  touch "$prefix/.built"
+}
+
+# libogg and libvorbis (with vorbisfile) from Debian's sources with Debian's patches and our
+# fixes, for one variant: mingw (the Windows program) or fuzz (the Ogg fuzzer). libvorbis is
+# given the Ogg library explicitly: the MinGW toolchain file looks only in the MinGW sysroot.
+build_ogg_vorbis() {
+  local variant=$1 prefix_function=prefix_of
+  [ "$variant" = fuzz ] && prefix_function=fuzz_prefix_of
+  local ogg vorbis arguments source
+  ogg=$($prefix_function ogg "$ogg_version")
+  vorbis=$($prefix_function vorbis "$vorbis_version+fix$vorbis_fixes")
+  mapfile -t arguments < <(variant_cmake_arguments "$variant")
+  if ! is_built "$ogg"; then
+    log "building libogg $ogg_version ($variant)"
+    source=$(unpack_source libogg "$ogg_version")
+    patched_copy libogg "$source" "$deps/build/ogg-$variant-source"
+    cmake_build_static "ogg-$variant" "$deps/build/ogg-$variant-source" "$ogg" "${arguments[@]}" \
+      -DINSTALL_DOCS=OFF -DINSTALL_PKG_CONFIG_MODULE=OFF
+    rm -rf "$deps/build/ogg-$variant-source"
+  fi
+  if ! is_built "$vorbis"; then
+    log "building libvorbis $vorbis_version with our fixes ($variant)"
+    source=$(unpack_source libvorbis "$vorbis_version")
+    patched_copy libvorbis "$source" "$deps/build/vorbis-$variant-source"
+    cmake_build_static "vorbis-$variant" "$deps/build/vorbis-$variant-source" "$vorbis" \
+      "${arguments[@]}" -DOGG_INCLUDE_DIR="$ogg/include" -DOGG_LIBRARY="$ogg/lib/libogg.a"
+    rm -rf "$deps/build/vorbis-$variant-source"
+  fi
+}
+
+# Where the Ogg libraries live, in a list of their own beside deps.cmake.
+write_ogg_vorbis_list() {
+  local file=$deps/ogg-vorbis.cmake
+  cat >"$file.new" <<EOF
+# Written by tools/bootstrap.sh: libogg and libvorbis for the Windows build and the Ogg fuzzer.
+set(OSTREL_OGG_PREFIX "$(prefix_of ogg "$ogg_version")")
+set(OSTREL_VORBIS_PREFIX "$(prefix_of vorbis "$vorbis_version+fix$vorbis_fixes")")
+set(OSTREL_FUZZ_OGG_PREFIX "$(fuzz_prefix_of ogg "$ogg_version")")
+set(OSTREL_FUZZ_VORBIS_PREFIX "$(fuzz_prefix_of vorbis "$vorbis_version+fix$vorbis_fixes")")
+EOF
+  mv "$file.new" "$file"
 }
 
 build_assimp() {
@@ -262,6 +361,9 @@ main() {
   mkdir -p "$deps/build" "$deps/src" "$deps/mingw"
   link_debian_headers
   build_minizip
+  build_ogg_vorbis mingw
+  build_ogg_vorbis fuzz
+  write_ogg_vorbis_list
   build_assimp
   build_imgui
   build_googletest

@@ -152,6 +152,8 @@ TEST_F(BassStream, RefusesFilesItCannotPlayWithDistinctCodes) {
   for (const Case& test : {Case{L"/no-such.ogg", BASS_ERROR_FILEOPEN},
                            Case{L"", BASS_ERROR_FILEOPEN},  // the folder itself
                            Case{L"/not-ogg.ogg", BASS_ERROR_FILEFORM},
+                           // cut inside its headers; it once made the decoder free a wild pointer
+                           Case{L"/ogg-invalid-free.ogg", BASS_ERROR_FILEFORM},
                            Case{L"/tempo-change.mid", BASS_ERROR_FILEFORM},
                            Case{L"/mono-44100.ogg", BASS_ERROR_FORMAT},
                            Case{L"/stereo-48000.ogg", BASS_ERROR_FORMAT}}) {
@@ -180,6 +182,61 @@ TEST_F(BassStream, ACutOffFilePlaysItsCompletePagesAndEnds) {
   const auto bytes = fileBytes(std::wstring(kData + L"/tone-1s.ogg"));
   EXPECT_EQ(BASS_StreamCreateFile(TRUE, bytes.data(), 0, 3000, 0), 0u);
   EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FILEFORM);
+}
+
+std::vector<std::int16_t> framesOf(const std::vector<std::int16_t>& sound, std::size_t first,
+                                   std::size_t last) {
+  return {sound.begin() + 2 * first, sound.begin() + 2 * last};
+}
+
+TEST_F(BassStream, ADamagedFilePlaysUpToTheDamageAndSilenceForTheRestOfItsLength) {
+  // Four seconds whose second audio page (from frame 56896) fails its checksum.
+  const HSTREAM stream = openOgg(L"/damaged.ogg");
+  ASSERT_NE(stream, 0u) << bass::lastErrorText();
+  EXPECT_EQ(BASS_ChannelGetLength(stream, BASS_POS_BYTE), 4u * 176400);
+  BASS_ChannelPlay(stream, FALSE);
+  const auto sound = driver->advance(176400);
+  EXPECT_NEAR(crossings(framesOf(sound, 0, 56896), 0), 440 * 56896 / 44100, 2);
+  EXPECT_EQ(peak(framesOf(sound, 56896, 176400)), 0);
+  EXPECT_EQ(position(stream), 4u * 176400);
+  EXPECT_EQ(BASS_ChannelIsActive(stream), BASS_ACTIVE_STOPPED);
+
+  ASSERT_TRUE(BASS_ChannelPlay(stream, TRUE));  // from the start, the sound is back
+  EXPECT_NEAR(peak(driver->advance(4410)), 16384, 1000);
+}
+
+TEST_F(BassStream, AFileWhoseDecoderCannotBeSetUpPlaysSilenceAndSurvivesMoving) {
+  // Its headers read, but a damaged codebook stops the decoder at its first packet; moving
+  // the stream afterwards once made the decoder divide by zero.
+  const HSTREAM stream = openOgg(L"/damaged-codebook.ogg");
+  ASSERT_NE(stream, 0u) << bass::lastErrorText();
+  EXPECT_EQ(BASS_ChannelGetLength(stream, BASS_POS_BYTE), kToneBytes);
+  BASS_ChannelPlay(stream, FALSE);
+  EXPECT_EQ(peak(driver->advance(4410)), 0);
+  for (QWORD target : {QWORD{4 * 22050}, QWORD{0}}) {
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, target, BASS_POS_BYTE));
+    ASSERT_TRUE(BASS_ChannelPlay(stream, FALSE));
+    EXPECT_EQ(peak(driver->advance(4410)), 0);
+  }
+  driver->advance(44100);
+  EXPECT_EQ(position(stream), kToneBytes);
+}
+
+TEST_F(BassStream, TheProductionsSongHasItsExactLengthAndIsDecodedToItsEnd) {
+  const HSTREAM song = openOgg(L"/../../resources/brannoch-edit-2bar.ogg");
+  ASSERT_NE(song, 0u) << bass::lastErrorText();
+  constexpr QWORD kFrames = 9779616;
+  EXPECT_EQ(BASS_ChannelGetLength(song, BASS_POS_BYTE), 4 * kFrames);
+  BASS_ChannelPlay(song, FALSE);
+  for (QWORD left = kFrames - 2 * 44100; left > 0;) {
+    const QWORD step = std::min<QWORD>(left, 44100);
+    driver->advance(step);
+    left -= step;
+  }
+  // The second before the last still sounds (the last one fades out).
+  EXPECT_GT(peak(driver->advance(44100)), 8000);
+  driver->advance(2 * 44100);
+  EXPECT_EQ(position(song), 4 * kFrames);
 }
 
 TEST_F(BassStream, OpensFromMemoryAndByNonAsciiPaths) {

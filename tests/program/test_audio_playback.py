@@ -72,6 +72,16 @@ class AudioPlaybackTest(unittest.TestCase):
             self.assertGreaterEqual(elapsed, 1.0, "ended before the one-second song could play")
             self.assertEqual((cwd / "demo.log").read_text(), "")
 
+    def test_a_damaged_song_plays_to_its_end_then_exits_with_zero(self):
+        # One second whose decoder cannot be set up, four seconds damaged after 1.3 s: both
+        # are heard as silence where they cannot be decoded, for their whole length.
+        for audio, seconds in (("damaged-codebook.ogg", 1.0), ("damaged.ogg", 4.0)):
+            with self.subTest(audio=audio), SongDirectory(audio) as cwd:
+                write_timeline(cwd / "resources" / "Brannoch.mid")
+                code, elapsed, output = run(cwd)
+                self.assertEqual(code, 0, output)
+                self.assertGreaterEqual(elapsed, seconds, "ended before the song's length")
+
     def test_without_its_song_or_a_sound_output_says_why_and_fails(self):
         no_sound_server = {"PULSE_SERVER": "unix:/nonexistent/ostrel-no-sound-server"}
         cases = (
@@ -79,6 +89,9 @@ class AudioPlaybackTest(unittest.TestCase):
              r"Unable to read the music file resources\brannoch-edit-2bar.ogg"),
             ("unreadable-music", "not-ogg.ogg", "tempo-change.mid", {},
              r"Unable to read the music file resources\brannoch-edit-2bar.ogg"),
+            # It once crashed the program inside the decoder as it was refused.
+            ("music-cut-in-its-headers", "ogg-invalid-free.ogg", "tempo-change.mid", {},
+             r"Audio library error 41: resources\brannoch-edit-2bar.ogg is not an Ogg Vorbis"),
             ("missing-midi", "tone-1s.ogg", None, {},
              r"Unable to read the MIDI file resources\Brannoch.mid"),
             ("no-sound-server", "tone-1s.ogg", "tempo-change.mid", no_sound_server,
