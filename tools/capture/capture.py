@@ -84,33 +84,33 @@ def output_kind(output):
 def encoder_command(output, plan, quality):
     """ffmpeg reading raw RGBA frames on its standard input and the music file, writing
     output with the music from the plan's first sample to its end sample under the frames."""
-    video = ["-f", "rawvideo", "-pix_fmt", "rgba", "-video_size",
-             f"{plan.width}x{plan.height}", "-framerate", str(plan.fps), "-i", "pipe:0"]
-    music = ["-i", str(plan.music), "-filter:a",
+    inputs = ["-f", "rawvideo", "-pix_fmt", "rgba", "-video_size", f"{plan.width}x{plan.height}",
+              "-framerate", str(plan.fps), "-i", "pipe:0", "-i", str(plan.music)]
+    # Options stand before the output they are for.
+    music = ["-map", "1:a", "-filter:a",
              f"atrim=start_sample={plan.first_sample}:end_sample={plan.end_sample},"
              "asetpts=PTS-STARTPTS"]
-    command = ["ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y", *video, *music]
+    lossless_music = [*music, "-c:a", "flac", "-sample_fmt", "s16"]  # as the song is played
     kind = output_kind(output)
     if kind == "mp4":
         if plan.width % 2 or plan.height % 2:
             raise CaptureError(f"H.264 wants an even width and height, not {plan.width}x"
                                f"{plan.height}: choose another size, or .mkv or a FOLDER/")
         # The frames are sRGB; the video says BT.709, as players expect of HD pictures.
-        command += ["-map", "0:v", "-map", "1:a", "-c:v", "libx264", "-preset", "medium",
-                    "-crf", str(quality), "-vf", "scale=out_color_matrix=bt709:out_range=tv",
-                    "-pix_fmt", "yuv420p", "-colorspace", "bt709", "-color_primaries", "bt709",
-                    "-color_trc", "bt709", "-c:a", "aac", "-b:a", "256k",
-                    "-movflags", "+faststart", output]
+        outputs = ["-map", "0:v", "-c:v", "libx264", "-preset", "medium", "-crf", str(quality),
+                   "-vf", "scale=out_color_matrix=bt709:out_range=tv", "-pix_fmt", "yuv420p",
+                   "-colorspace", "bt709", "-color_primaries", "bt709", "-color_trc", "bt709",
+                   *music, "-c:a", "aac", "-b:a", "256k", "-movflags", "+faststart", output]
     elif kind == "mkv":
-        command += ["-map", "0:v", "-map", "1:a", "-c:v", "ffv1", "-level", "3",
-                    "-pix_fmt", "bgr0", "-c:a", "flac", output]
+        outputs = ["-map", "0:v", "-c:v", "ffv1", "-level", "3", "-pix_fmt", "bgr0",
+                   *lossless_music, output]
     else:
         folder = pathlib.Path(output)
         folder.mkdir(parents=True, exist_ok=True)
-        command += ["-map", "0:v", "-c:v", "png", "-pix_fmt", "rgb24", "-start_number",
-                    str(plan.first_frame), str(folder / "frame-%06d.png"),
-                    "-map", "1:a", "-c:a", "flac", str(folder / "music.flac")]
-    return command
+        outputs = ["-map", "0:v", "-c:v", "png", "-pix_fmt", "rgb24",
+                   "-start_number", str(plan.first_frame), str(folder / "frame-%06d.png"),
+                   *lossless_music, str(folder / "music.flac")]
+    return ["ffmpeg", "-hide_banner", "-nostdin", "-loglevel", "error", "-y", *inputs, *outputs]
 
 
 class Progress:
