@@ -52,6 +52,8 @@ def parse_arguments(argv):
     arguments = parser.parse_args(argv)
     if not arguments.output and not arguments.hashes:
         parser.error("give an OUTPUT file or folder, or --hashes")
+    if arguments.output:
+        output_kind(arguments.output)
     return arguments
 
 
@@ -81,6 +83,12 @@ def output_kind(output):
     raise CaptureError(f"{output}: write NAME.mp4, NAME.mkv or a FOLDER/")
 
 
+def check_even(width, height):
+    if width % 2 or height % 2:
+        raise CaptureError(f"H.264 wants an even width and height, not {width}x{height}: "
+                           "choose another size, or .mkv or a FOLDER/")
+
+
 def encoder_command(output, plan, quality):
     """ffmpeg reading raw RGBA frames on its standard input and the music file, writing
     output with the music from the plan's first sample to its end sample under the frames."""
@@ -93,9 +101,7 @@ def encoder_command(output, plan, quality):
     lossless_music = [*music, "-c:a", "flac", "-sample_fmt", "s16"]  # as the song is played
     kind = output_kind(output)
     if kind == "mp4":
-        if plan.width % 2 or plan.height % 2:
-            raise CaptureError(f"H.264 wants an even width and height, not {plan.width}x"
-                               f"{plan.height}: choose another size, or .mkv or a FOLDER/")
+        check_even(plan.width, plan.height)
         # The frames are sRGB; the video says BT.709, as players expect of HD pictures.
         outputs = ["-map", "0:v", "-c:v", "libx264", "-preset", "medium", "-crf", str(quality),
                    "-vf", "scale=out_color_matrix=bt709:out_range=tv", "-pix_fmt", "yuv420p",
@@ -295,8 +301,10 @@ def say(text):
 
 def main(argv):
     arguments = parse_arguments(argv)
-    if arguments.output:
-        output_kind(arguments.output)
+    if arguments.output and arguments.size and output_kind(arguments.output) == "mp4":
+        width, _, height = arguments.size.partition("x")
+        if width.isdigit() and height.isdigit():
+            check_even(int(width), int(height))  # before the start-up, not after it
     if not shutil.which("ffmpeg") and arguments.output:
         raise CaptureError("ffmpeg is missing: run tools/bootstrap.sh")
     with tempfile.TemporaryDirectory(prefix="ostrel-capture-") as folder:
