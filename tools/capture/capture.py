@@ -226,10 +226,12 @@ class Capture:
                 self.encode(pixels)
                 hashes.add(self.expect("frame"), hashlib.sha256(pixels).hexdigest())
                 progress.frame_done()
+            parts = self.expect("timing")
         finally:
             hashes.close()
             os.close(pipe)
         self.finish()
+        say(parts_per_frame(parts))
         return plan, progress.rate()
 
     def expect(self, kind):
@@ -293,6 +295,15 @@ class Capture:
             if process and process.poll() is None:
                 process.kill()
                 process.wait()
+
+
+def parts_per_frame(fields):
+    """demo-capture's seconds by part, as milliseconds per frame."""
+    frames, *seconds = fields
+    names = ("moving the music", "drawing", "reading back", "handing to the encoder",
+             "presenting")
+    return "Per frame: " + ", ".join(f"{name} {1000 * float(value) / int(frames):.0f} ms"
+                                     for name, value in zip(names, seconds))
 
 
 def say(text):

@@ -17,6 +17,7 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -42,41 +43,92 @@ void announceFrame(std::uint64_t frame, const Demo::ShownFrame& shown) {
                       shown.marker, shown.sceneKey, shown.sceneTime, shown.overlayAlpha));
 }
 
-void checkSize(const frames::Picture& picture, const CaptureOptions& options) {
-  if (picture.width != options.width || picture.height != options.height) {
-    throw std::runtime_error(fmt::format(
-        "The frame came out {}x{}, not the {}x{} asked for: the display is too small for the "
-        "window",
-        picture.width, picture.height, options.width, options.height));
-  }
+using Clock = std::chrono::steady_clock;
+
+// Runs step and adds the seconds it took to seconds.
+template <class Step>
+void timed(double& seconds, Step&& step) {
+  const auto start = Clock::now();
+  step();
+  seconds += std::chrono::duration<double>(Clock::now() - start).count();
 }
+
+// Seconds the frames spent in each part, summed.
+struct PartTimes {
+  double clock = 0;    // moving the music to the frame (decoding up to it)
+  double drawing = 0;  // waited for until the device finished the frame
+  double readBack = 0;
+  double writing = 0;  // including the wait for the encoder to take the frame
+  double presenting = 0;
+};
+
+void announceTimes(std::uint64_t frames, const PartTimes& times) {
+  sayLine(fmt::format("timing\t{}\t{:.3f}\t{:.3f}\t{:.3f}\t{:.3f}\t{:.3f}", frames, times.clock,
+                      times.drawing, times.readBack, times.writing, times.presenting));
+}
+
+// One frame after another: the music moved to the frame's position, the release's frame
+// drawn, read back, written and presented, and what it showed announced.
+class FrameCapture {
+public:
+  FrameCapture(Production& production, HandDrivenClock& clock, const CaptureOptions& options)
+      : production(production),
+        clock(clock),
+        options(options),
+        output(options.framesPath),
+        reader(production.graphics().device.Get(), production.graphics().context.Get(),
+               production.graphics().swapChain.Get()) {}
+
+  void capture(std::uint64_t frame, std::uint64_t position) {
+    timed(times.clock, [&] { clock.advanceTo(*production.audio().audio, position); });
+    timed(times.drawing, [&] {
+      production.drawFrame();
+      reader.waitForDevice();
+    });
+    frames::Picture picture;
+    timed(times.readBack, [&] { picture = reader.read(); });
+    checkSize(picture);
+    timed(times.writing, [&] { output.write(picture); });
+    timed(times.presenting, [&] { production.present(); });
+    announceFrame(frame, production.demo().shownFrame());
+  }
+
+  const PartTimes& partTimes() const { return times; }
+
+private:
+  void checkSize(const frames::Picture& picture) const {
+    if (picture.width != options.width || picture.height != options.height) {
+      throw std::runtime_error(fmt::format("The frame came out {}x{}, not the {}x{} asked for",
+                                           picture.width, picture.height, options.width,
+                                           options.height));
+    }
+  }
+
+  Production& production;
+  HandDrivenClock& clock;
+  const CaptureOptions& options;
+  RawFrameFile output;
+  frames::BackBufferReader reader;
+  PartTimes times;
+};
 
 void capture(Production& production, HandDrivenClock& clock, const CaptureOptions& options) {
   production.start();
   production.startPlayback();
-  const AudioManagerInterface& music = *production.audio().audio;
   const CapturePlan plan =
       planCapture(options.framesPerSecond, options.fromSeconds, options.toSeconds,
-                  music.getLength() / kBytesPerSample);
+                  production.audio().audio->getLength() / kBytesPerSample);
   announcePlan(plan, options);
-  RawFrameFile output(options.framesPath);
-  GraphicsContext& graphics = production.graphics();
-  frames::BackBufferReader reader(graphics.device.Get(), graphics.context.Get(),
-                                  graphics.swapChain.Get());
+  FrameCapture frames(production, clock, options);
   for (std::uint64_t frame = plan.firstFrame; frame < plan.endFrame; ++frame) {
-    clock.advanceTo(music, plan.positionOf(frame));
-    production.drawFrame();
-    const frames::Picture picture = reader.read();
-    checkSize(picture, options);
-    output.write(picture);
-    production.present();
-    announceFrame(frame, production.demo().shownFrame());
+    frames.capture(frame, plan.positionOf(frame));
     if (!production.handleOneMessage()) {
       throw std::runtime_error(fmt::format("The capture was stopped after frame {} (of {} to {}): "
                                            "its window was closed",
                                            frame, plan.firstFrame, plan.endFrame - 1));
     }
   }
+  announceTimes(plan.frameCount(), frames.partTimes());
 }
 
 int run(const CaptureOptions& options) {
