@@ -228,6 +228,27 @@ TEST_F(PostProcessingTest, BloomSpreadsABrightDotAndLeavesADarkFrameDark) {
   EXPECT_EQ(glow.at(4, 4)[1], 0);  // the far corner stays black
 }
 
+// A white backdrop is no light: what stands in front of it keeps its shape and most of its
+// darkness instead of vanishing in the backdrop's glow.
+TEST_F(PostProcessingTest, BloomLeavesDarkThingsBeforeABrightBackdropDark) {
+  PostBloom bloom;
+  create(bloom);
+  Picture backdrop = filled(kWidth, kHeight, 255, 255, 255);
+  const int cx = kWidth / 2;
+  for (int y = 0; y < kHeight; ++y) {
+    for (int x = cx - 1; x <= cx + 1; ++x) {
+      std::fill_n(backdrop.at(x, y), 3, std::uint8_t(0));  // a thin black pole
+    }
+  }
+  ComPtr<ID3D11ShaderResourceView> view = testing::upload(backdrop);
+  bloom.apply(context, view.Get(), target.renderTargetView.Get());
+  const Picture glowed = output();
+  const std::uint8_t pole = glowed.at(cx, kHeight / 2)[1];
+  EXPECT_GT(pole, 20);   // veiled a little by the light around it
+  EXPECT_LT(pole, 128);  // but still darker than mid-grey
+  EXPECT_EQ(glowed.at(8, kHeight / 2)[1], 255);
+}
+
 TEST_F(PostProcessingTest, DepthOfFieldKeepsTheFocusPlaneSharpAndBlursAwayFromIt) {
   PostDepthOfField dof;
   create(dof);

@@ -17,7 +17,8 @@ cbuffer BloomConstants : register(b1)
     float threshold;   // bloom 1 (0.931): brightness, 0..1, from which light glows fully;
                        //   0.931 keeps the glow to lights and near-white highlights
     float intensity;   // bloom 2 (0.137): glow strength, 0..1; 0.137 lights the dark around
-                       //   a white light to about a fifth of its brightness
+                       //   a white light to about a fifth of its brightness, and veils a
+                       //   dark thing in front of a white backdrop by 14 % of white
     float anamorphic;  // bloom 3 (0): 0 a round glow, 1 a horizontal streak about five
                        //   times wider than high
     float warmth;      // bloom 4 (0.14): tint of the glow, -1 cool blue .. 1 warm amber;

@@ -27,6 +27,19 @@ float3 haloAround(float2 uv)
     return sum / 8.0;
 }
 
+// How much the glow is raised. An 8-bit picture clips its lights at white, so a small
+// light's blurred glow is only a small part of the light it stands for: it is raised six
+// times the intensity. A broad bright area (a white backdrop) is no such light: it fills the
+// blur and its wide ring alike, and raised as much it would lay most of white over every
+// dark thing in front of it, washing the picture out. So the more of the wide surround
+// glows, the less the glow is raised: around a lone light the gain is whole; inside a bright
+// field the veil on what stands in front of it is intensity alone.
+float glowRaise(float3 wideGlow)
+{
+    float broad = saturate(max(wideGlow.r, max(wideGlow.g, wideGlow.b)));
+    return 6.0 * intensity / (1.0 + 5.0 * broad);
+}
+
 float4 p(QuadOutput input) : SV_Target0
 {
     float2 uv = pixelUv(input);
@@ -36,6 +49,6 @@ float4 p(QuadOutput input) : SV_Target0
     float3 spill = max(lerp(core, wide, halo) - brightPass(scene.rgb), 0.0);
     spill = lerp(spill, luma(spill), whiteness);
     float3 tint = float3(1.0 + 0.3 * warmth, 1.0 + 0.05 * warmth, 1.0 - 0.3 * warmth);
-    float3 result = scene.rgb * sceneGain + spill * tint * (6.0 * intensity * glowGain);
+    float3 result = scene.rgb * sceneGain + spill * tint * (glowRaise(wide) * glowGain);
     return float4(result, scene.a);
 }
