@@ -38,16 +38,17 @@ def parse_arguments(argv):
         "music, frame by frame at a fixed step.")
     parser.add_argument("output", nargs="?", help="NAME.mp4 (H.264, AAC), NAME.mkv (FFV1, "
                         "FLAC: lossless) or FOLDER/ (PNG per frame and music.flac)")
-    parser.add_argument("--size", help="WIDTHxHEIGHT (default 1920x1080)")
-    parser.add_argument("--fps", help="frames per second (default 60)")
-    parser.add_argument("--from", dest="start", help="seconds of music: the first frame at or "
-                        "after it (default 0)")
-    parser.add_argument("--to", help="seconds of music: the frames before it (default: to the "
-                        "end)")
-    parser.add_argument("--hashes", help="write a SHA-256 of every frame's RGBA pixels, with "
-                        "its position and section, to this CSV file ('-': print them)")
-    parser.add_argument("--quality", type=int, default=16, help="H.264 constant rate factor "
-                        "(default 16; lower is better)")
+    parser.add_argument("--size", metavar="WxH", help="WIDTHxHEIGHT (default 1920x1080)")
+    parser.add_argument("--fps", metavar="N", help="frames per second (default 60)")
+    parser.add_argument("--from", dest="start", metavar="SECONDS",
+                        help="the first frame at or after this time (default 0)")
+    parser.add_argument("--to", metavar="SECONDS",
+                        help="the frames before this time (default: to the end of the music)")
+    parser.add_argument("--hashes", metavar="FILE",
+                        help="write a SHA-256 of every frame's RGBA pixels, with its position "
+                        "and section, to this CSV file ('-': print them)")
+    parser.add_argument("--quality", type=int, default=16, metavar="CRF",
+                        help="H.264 constant rate factor (default 16; lower is better)")
     parser.add_argument("--exe", default=str(DEFAULT_EXE), help=argparse.SUPPRESS)
     arguments = parser.parse_args(argv)
     if not arguments.output and not arguments.hashes:
