@@ -136,13 +136,13 @@ class ProductionFramesTest(unittest.TestCase):
         at the position it was drawn at, and after the music crosses a marker at most the
         frame being drawn then still shows the section before."""
         with production_directory() as cwd:
-            frames, output = run_frames(cwd, "--size", "320x180", "--play", "31")
+            frames, output = run_frames(cwd, "--size", "320x180", "--play", "58")
         drawn = [(int(f["position"]), int(f["position_after_present"]), f["marker"])
                  for f in frames]
         for position, _, name in drawn:
             self.assertEqual(name, section_at(self.markers, position), position)
         lags = []
-        for position, name in self.markers[1:3]:  # "Tessane" at 14.08 s, "Buildup" at 28.16 s
+        for position, name in self.markers[1:5]:  # "Tessane" at 14.08 s ... "Wobble" at 56.32 s
             after = [frame for frame in drawn if frame[1] >= position]
             self.assertTrue(after, f"the run ended before {name}: {output}")
             late = 0
