@@ -45,6 +45,8 @@ packages=(
   planetblupi-music-midi sox vorbis-tools
   # the timeline picture of timeline-check: its font and the font rasteriser
   fonts-dejavu-core libfreetype-dev
+  # demo-capture's video encoder and muxer, and the reader its tests check the files with
+  ffmpeg
 )
 
 log() { printf '\033[1mbootstrap:\033[0m %s\n' "$*" >&2; }

@@ -1,7 +1,8 @@
 // The command line of demo-frames.
 #include "tools/frames/FrameOptions.h"
 
-#include <cstdlib>
+#include "tools/frames/CommandLineValues.h"
+
 #include <stdexcept>
 
 namespace ostrel::frames {
@@ -29,29 +30,9 @@ const char* const kFrameUsage =
 
 namespace {
 
-double number(const std::string& text, const std::string& what) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0' || !(value >= 0)) {
-    throw std::invalid_argument(what + " is not a number of zero or more: '" + text + "'");
-  }
-  return value;
-}
-
-void readSize(const std::string& text, FrameOptions& options) {
-  const auto x = text.find('x');
-  const double width = x == std::string::npos ? 0 : number(text.substr(0, x), "--size");
-  const double height = x == std::string::npos ? 0 : number(text.substr(x + 1), "--size");
-  if (width < 16 || height < 16 || width > 8192 || height > 8192) {
-    throw std::invalid_argument("--size wants WIDTHxHEIGHT, 16 to 8192 each: '" + text + "'");
-  }
-  options.width = std::uint32_t(width);
-  options.height = std::uint32_t(height);
-}
-
 void readMoment(const std::string& text, FrameOptions& options) {
   if (text != "middles" && text != "markers") {
-    number(text, "A moment");
+    parseNumber(text, "A moment");
   }
   options.moments.push_back(text);
 }
@@ -69,7 +50,7 @@ FrameOptions parseFrameOptions(const std::vector<std::string>& arguments) {
       return arguments[++index];
     };
     if (argument == "--size") {
-      readSize(value(), options);
+      parseSize(value(), options.width, options.height);
     } else if (argument == "--out") {
       options.outputFolder = value();
     } else if (argument == "--no-pictures") {
@@ -77,9 +58,9 @@ FrameOptions parseFrameOptions(const std::vector<std::string>& arguments) {
     } else if (argument == "--record") {
       options.recordFile = value();
     } else if (argument == "--benchmark") {
-      options.benchmarkRepeats = int(number(value(), "--benchmark"));
+      options.benchmarkRepeats = int(parseNumber(value(), "--benchmark"));
     } else if (argument == "--play") {
-      options.playSeconds = number(value(), "--play");
+      options.playSeconds = parseNumber(value(), "--play");
     } else if (argument.starts_with("--")) {
       throw std::invalid_argument("Unknown option " + argument);
     } else {
