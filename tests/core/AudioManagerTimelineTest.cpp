@@ -4,6 +4,7 @@
 #include "bass/Library.h"
 #include "bass/ManualOutputDriver.h"
 
+#include "ScratchPath.h"
 #include "TimelineFiles.h"
 
 #include <gtest/gtest.h>
@@ -36,8 +37,7 @@ protected:
   }
 
   std::shared_ptr<bass::ManualOutputDriver> driver = std::make_shared<bass::ManualOutputDriver>();
-  std::filesystem::path midiPath =
-      std::filesystem::temp_directory_path() / "ostrel-audio-manager-timeline.mid";
+  std::filesystem::path midiPath = testing::scratchPath("ostrel-timeline", ".mid");
 };
 
 TEST_F(AudioManagerTimeline, LastSectionReachesTheEndOfTheMusicAndProgressFollowsIt) {

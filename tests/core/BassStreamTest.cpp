@@ -3,6 +3,7 @@
 #include "bass/CallGuard.h"
 
 #include "ManualOutputTest.h"
+#include "ScratchPath.h"
 
 #include <algorithm>
 #include <cmath>
@@ -240,7 +241,7 @@ TEST_F(BassStream, TheProductionsSongHasItsExactLengthAndIsDecodedToItsEnd) {
 }
 
 TEST_F(BassStream, OpensFromMemoryAndByNonAsciiPaths) {
-  const auto folder = std::filesystem::temp_directory_path() / "ostrel-bass-test";
+  const auto folder = scratchPath("ostrel-bass");
   std::filesystem::create_directories(folder);
   const auto copy = folder / std::filesystem::path(u8"t\u00f6ne \u266B.ogg");
   const std::wstring wideName = folder.wstring() + L"/t\u00f6ne \u266B.ogg";

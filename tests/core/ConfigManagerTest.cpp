@@ -3,10 +3,11 @@
 
 #include "registry/DemoLogger.h"
 
+#include "ScratchPath.h"
+
 #include <gtest/gtest.h>
 #include <spdlog/sinks/ostream_sink.h>
 
-#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
@@ -58,10 +59,7 @@ void expectSameTables(const Configuration& actual, const Configuration& expected
 class ConfigManagerTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    static std::atomic<int> counter{0};
-    folder = fs::temp_directory_path() /
-             ("ostrel-config-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "-" + std::to_string(counter++));
+    folder = testing::scratchPath("ostrel-config");
     fs::remove_all(folder);
     fs::create_directories(folder);
     file = folder / "config.json";
