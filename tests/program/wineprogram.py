@@ -139,5 +139,14 @@ def press_key_until_ended(program, window, key, timeout=60):
     start-up may be lost; the second press is the viewer pressing again."""
     deadline = time.monotonic() + timeout
     while program.running() and time.monotonic() < deadline:
-        press_key(window, key)
+        try:
+            press_key(window, key)
+        except subprocess.CalledProcessError:
+            if window_exists(window):
+                raise
+            return  # the window closed between the check and the press: the program is ending
         time.sleep(1)
+
+
+def window_exists(window):
+    return subprocess.run(["xwininfo", "-id", window], capture_output=True).returncode == 0
