@@ -3,6 +3,7 @@
 
 #include "app/GraphicsContext.h"
 #include "app/Logging.h"
+#include "app/StepTiming.h"
 #include "app/UiBinding.h"
 #include "audio/AudioManager.h"
 #include "bass/CallGuard.h"
@@ -12,7 +13,6 @@
 #include "registry/TextConversion.h"
 #include "ui/SetupDialog.h"
 
-#include <chrono>
 #include <stdexcept>
 #include <string>
 
@@ -27,16 +27,6 @@ constexpr const char* kConfigFileName = "config.json";
 Configuration configuration;
 ScreenSettings screenSettings;
 GraphicsContext* graphicsContext = nullptr;
-
-using Clock = std::chrono::steady_clock;
-
-// Runs step and adds the seconds it took to seconds.
-template <class Step>
-void timed(double& seconds, Step&& step) {
-  const auto start = Clock::now();
-  step();
-  seconds += std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Logging comes before the configuration, which logs what it reads.
 std::shared_ptr<spdlog::logger> startLogging() {

@@ -52,10 +52,7 @@ CaptureOptions parseCaptureOptions(const std::vector<std::string>& arguments) {
   for (std::size_t index = 0; index < arguments.size(); ++index) {
     const std::string& argument = arguments[index];
     const auto value = [&]() -> const std::string& {
-      if (index + 1 >= arguments.size()) {
-        throw std::invalid_argument(argument + " needs a value");
-      }
-      return arguments[++index];
+      return frames::optionValue(arguments, index);
     };
     if (argument == "--size") {
       frames::parseSize(value(), options.width, options.height);

@@ -5,6 +5,7 @@
 #include "app/FatalError.h"
 #include "app/GraphicsContext.h"
 #include "app/Production.h"
+#include "app/StepTiming.h"
 #include "audio/AudioManager.h"
 #include "audio/HandDrivenClock.h"
 #include "demo/Demo.h"
@@ -17,7 +18,6 @@
 
 #include <fmt/format.h>
 
-#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -41,16 +41,6 @@ void announcePlan(const CapturePlan& plan, const CaptureOptions& options) {
 void announceFrame(std::uint64_t frame, const Demo::ShownFrame& shown) {
   sayLine(fmt::format("frame\t{}\t{}\t{}\t{}\t{:.6f}\t{}", frame, shown.audioPosition,
                       shown.marker, shown.sceneKey, shown.sceneTime, shown.overlayAlpha));
-}
-
-using Clock = std::chrono::steady_clock;
-
-// Runs step and adds the seconds it took to seconds.
-template <class Step>
-void timed(double& seconds, Step&& step) {
-  const auto start = Clock::now();
-  step();
-  seconds += std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // Seconds the frames spent in each part, summed.

@@ -26,4 +26,11 @@ void parseSize(const std::string& text, std::uint32_t& width, std::uint32_t& hei
   height = std::uint32_t(high);
 }
 
+const std::string& optionValue(const std::vector<std::string>& arguments, std::size_t& index) {
+  if (index + 1 >= arguments.size()) {
+    throw std::invalid_argument(arguments[index] + " needs a value");
+  }
+  return arguments[++index];
+}
+
 }  // namespace ostrel::frames

@@ -43,12 +43,7 @@ FrameOptions parseFrameOptions(const std::vector<std::string>& arguments) {
   FrameOptions options;
   for (std::size_t index = 0; index < arguments.size(); ++index) {
     const std::string& argument = arguments[index];
-    const auto value = [&]() -> const std::string& {
-      if (index + 1 >= arguments.size()) {
-        throw std::invalid_argument(argument + " needs a value");
-      }
-      return arguments[++index];
-    };
+    const auto value = [&]() -> const std::string& { return optionValue(arguments, index); };
     if (argument == "--size") {
       parseSize(value(), options.width, options.height);
     } else if (argument == "--out") {
