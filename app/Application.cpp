@@ -1,20 +1,20 @@
-// The application object: settings, window class and window procedure, and the end of the
-// process.
+// The application object: settings, window class and window procedure, the frame, and the
+// end of the process.
 #include "app/Application.h"
 
 #include "app/FatalError.h"
-#include "app/GraphicsContext.h"
-#include "app/GraphicsError.h"
+#include "app/ProcessEnd.h"
 #include "app/UiBinding.h"
 #include "audio/AudioManager.h"
 #include "audio/Dispatcher.h"
-#include "audio/MusicalClock.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
 #include "demo/Demo.h"
-#include "demo/IncompleteBlocks.h"
 #include "registry/DemoLogger.h"
-#include "registry/TextConversion.h"
+#include "render/GraphicsContext.h"
+#include "render/GraphicsError.h"
+
+#include <stdexcept>
 
 namespace ostrel {
 namespace {
@@ -22,45 +22,13 @@ namespace {
 // A system colour brush; the swap chain always covers the client area.
 const HBRUSH kBackgroundBrush = reinterpret_cast<HBRUSH>(INT_PTR(5));
 
-BOOL CALLBACK closeWindowOfProcess(HWND window, LPARAM processId) {
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == DWORD(processId)) {
-    PostMessageW(window, WM_CLOSE, 0, 0);
-  }
-  return TRUE;
-}
-
-void endProcess(spdlog::logger& logger, UINT exitCode) {
-  const DWORD processId = GetCurrentProcessId();
-  shutdownUiBinding();
-  logger.flush();
-  spdlog::drop_all();
-
-  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
-  if (!process) {
-    // Every caller expects the process to end here, so end it the plain way.
-    ExitProcess(exitCode);
-  }
-  EnumWindows(closeWindowOfProcess, LPARAM(processId));
-  // The process waits on itself, so this only gives the windows 100 ms to close.
-  if (WaitForSingleObject(process, 100) != WAIT_OBJECT_0) {
-    TerminateProcess(process, exitCode);
-  }
-  CloseHandle(process);
-}
-
-// Set once a fatal error is being reported: the message box's own message loop may still
-// resize the window, and half-rebuilt buffers must not be touched again.
-bool endingAfterFatalError = false;
-
 GraphicsContext* graphicsOf(HWND window) {
   return reinterpret_cast<GraphicsContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // The binding's device objects go while the buffers change size, and come back after.
 void resizeWindowContent(HWND window, std::uint16_t width, std::uint16_t height) {
-  if (endingAfterFatalError) {
+  if (endingAfterFatalError()) {
     return;
   }
   GraphicsContext* graphics = graphicsOf(window);
@@ -72,7 +40,7 @@ void resizeWindowContent(HWND window, std::uint16_t width, std::uint16_t height)
     recreateUiDeviceObjects(float(width), float(height));
   } catch (const GraphicsError& error) {
     // No exception may cross the system's message dispatch: end from here.
-    Application::endAfterFatalError(error, error.exitCode(), graphics);
+    endAfterFatalError(error);
   }
 }
 
@@ -118,7 +86,7 @@ bool Application::registerWindowClass() {
 }
 
 void Application::createWindowAndDevice(GraphicsContext* graphics, HWND& window) {
-  this->graphics = graphics;  // from the start, so that a failure can leave fullscreen
+  this->graphics = graphics;
   const Configuration::Position position = configuration->uiState["mainWindowPosition"];
   window = graphics->createWindow(settings->width, settings->height, position.first,
                                   position.second);
@@ -156,53 +124,20 @@ void Application::storeAudio(AudioManager* audioManager) {
   midiEvents = audioManager->midiEvents.get();
 }
 
-void Application::createDispatcher() {
-  dispatcher = new Dispatcher();
-  dispatcher->setTrackParameterMapping(getTrackParameterMapping());
-  const Resources::Path timeline = resources.files["midiTrack"];
-  try {
-    loadBlocks();
-  } catch (const std::exception&) {
-    std::throw_with_nested(std::runtime_error(
-        "The timeline " + toUtf8(timeline) +
-        " breaks the authoring rules (timeline-check lists where):"));
-  }
-  // Here rather than mid-show, where the block's first frame would end the run.
-  rejectIncompleteBlocks(blocks, toUtf8(timeline), MusicalClock::ofFile(timeline));
+void Application::storeDispatcher(Dispatcher* timelineDispatcher) {
+  dispatcher = timelineDispatcher;
 }
 
-void Application::createDemo() {
-  demo = new Demo(graphics, audio, settings);
-  demo->loadGraphics();
-  demo->loadScenes();
+void Application::storeDemo(Demo* director) {
+  demo = director;
 }
 
 void Application::loadBlocks() {
   blocks = dispatcher->getBlocks();
 }
 
-void Application::quit(UINT exitCode) {
-  endProcess(*logger, exitCode);
-}
-
-void Application::runEndingOnFatalError(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const GraphicsError& error) {
-    endAfterFatalError(error, error.exitCode(), graphics);
-  } catch (const std::exception& error) {
-    endAfterFatalError(error, kFatalErrorExitCode, graphics);
-  }
-}
-
-void Application::endAfterFatalError(const std::exception& error, UINT exitCode,
-                                     GraphicsContext* graphics) {
-  endingAfterFatalError = true;
-  if (graphics && graphics->swapChain) {
-    graphics->swapChain->SetFullscreenState(FALSE, nullptr);
-  }
-  reportFatalError(error);
-  endProcess(*demoLogger(), exitCode);
+void Application::quit() {
+  endProcess(0);
 }
 
 LRESULT CALLBACK Application::windowProc(HWND window, UINT message, WPARAM wParam,

@@ -1,6 +1,6 @@
 // The production's application object: ties the configuration, the display settings, its
 // own copy of the resource registry, the window and device, the audio, the timeline and the
-// demo together, and ends the process.
+// demo together (none of which it owns: Production does), runs a frame and ends the process.
 #pragma once
 
 #include "registry/Resources.h"
@@ -9,11 +9,7 @@
 
 #include <spdlog/spdlog.h>
 
-#include <exception>
-#include <functional>
-#include <map>
 #include <memory>
-#include <string>
 #include <vector>
 
 namespace ostrel {
@@ -49,6 +45,17 @@ public:
   // A copy of the registry's track name -> note name -> parameter name table.
   Resources::TrackParameterMapping getTrackParameterMapping() const;
 
+  // Keeps the audio manager and its MIDI event reader, the dispatcher and the Demo (not
+  // owned) as start-up makes them.
+  void storeAudio(AudioManager* audioManager);
+  void storeDispatcher(Dispatcher* timelineDispatcher);
+  void storeDemo(Demo* director);
+
+  // Every block of the timeline from the dispatcher, kept for the frames. Throws
+  // std::runtime_error for a timeline that breaks the authoring rules.
+  void loadBlocks();
+  const std::vector<Block*>& timelineBlocks() const { return blocks; }
+
   // One frame of the production at the audio position read once at its start: the blocks
   // active there, the scene, the post chain. Throws std::runtime_error, naming the marker,
   // its scene key and file, for a section whose scene was never loaded.
@@ -58,38 +65,12 @@ public:
   void renderFrameScene();
   void postProcessFrame();
 
-  // Ends the process: shuts the UI binding down, flushes and drops the loggers, closes the
-  // process's windows and terminates it with exitCode (0 on every ordinary end). Returns
-  // only if the process cannot be ended; the caller then carries on.
-  void quit(UINT exitCode = 0);
-
-  // Runs body, the part of the run during which the window may exist. An error escaping it
-  // ends the run through endAfterFatalError: with the result code of a failed depth buffer,
-  // else with exit code 1.
-  void runEndingOnFatalError(const std::function<void()>& body);
-
-  // For an error nothing can recover from: leaves fullscreen so the viewer can read it,
-  // reports it in a message box and the log, then ends as quit does, with exitCode.
-  static void endAfterFatalError(const std::exception& error, UINT exitCode,
-                                 GraphicsContext* graphics);
+  // Ends the process (endProcess) with exit code 0; returns only if the process cannot be
+  // ended, and the caller then carries on.
+  void quit();
 
   // Window procedure of the main window, whose creation parameter is its GraphicsContext.
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-  // Keeps the audio manager and its MIDI event reader (not owned).
-  void storeAudio(AudioManager* audioManager);
-
-  // Creates the Dispatcher on the audio manager's timeline, gives it the registry's track
-  // mapping and reads every block (loadBlocks). Throws std::runtime_error for a timeline
-  // that breaks the authoring rules, an incomplete block among them.
-  void createDispatcher();
-  void loadBlocks();
-
-  // Creates the Demo on the window's device and the audio, and loads its graphics (the
-  // loading picture shows from then on) and its scenes. Throws for a picture or a scene
-  // that cannot be read.
-  void createDemo();
-  const Demo* getDemo() const { return demo; }
 
 private:
   Configuration* configuration;

@@ -1,22 +1,25 @@
-// Reporting of errors that nothing else catches.
+// Reporting of errors that nothing else catches, and the end of the run after them.
 #include "app/FatalError.h"
 
+#include "app/ProcessEnd.h"
 #include "registry/DemoLogger.h"
-
-#include <windows.h>
+#include "render/GraphicsContext.h"
+#include "render/GraphicsError.h"
 
 #include <cxxabi.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <exception>
 #include <memory>
+#include <string>
 #include <typeinfo>
 
 namespace ostrel {
 namespace {
 
 bool showMessageBox = true;
+bool ending = false;
+GraphicsContext* fullscreenGraphics = nullptr;
 
 std::string readableTypeName(const std::type_info& type) {
   int status = 0;
@@ -41,7 +44,7 @@ std::wstring describeFatalError(const std::string& typeName, const std::string& 
          L"\n\n(" + widen(typeName) + L")";
 }
 
-int report(const std::string& typeName, const std::string& message) {
+void report(const std::string& typeName, const std::string& message) {
   auto logger = demoLogger();
   logger->critical("Stopped by an uncaught {}: {}", typeName, message);
   logger->flush();
@@ -55,7 +58,21 @@ int report(const std::string& typeName, const std::string& message) {
     MessageBoxW(nullptr, text.c_str(), kFatalErrorCaption,
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
-  return kFatalErrorExitCode;
+}
+
+// A fullscreen swap chain would hide the message box.
+void leaveFullscreen() {
+  if (fullscreenGraphics && fullscreenGraphics->swapChain) {
+    fullscreenGraphics->swapChain->SetFullscreenState(FALSE, nullptr);
+  }
+}
+
+UINT endAfterReport(const std::string& typeName, const std::string& message, UINT exitCode) {
+  ending = true;
+  leaveFullscreen();
+  report(typeName, message);
+  endProcess(exitCode);
+  return exitCode;
 }
 
 // An error thrown with context (std::throw_with_nested) reads as the context, then the
@@ -76,19 +93,30 @@ std::string collectMessages(const std::exception& error, std::string& message) {
 
 void reportFatalErrorsWithoutMessageBox() { showMessageBox = false; }
 
-int reportFatalError(const std::exception& error) {
+void leaveFullscreenOnFatalError(GraphicsContext* graphics) { fullscreenGraphics = graphics; }
+
+bool endingAfterFatalError() { return ending; }
+
+UINT fatalErrorExitCode(const std::exception& error) {
+  const auto* graphicsError = dynamic_cast<const GraphicsError*>(&error);
+  return graphicsError && graphicsError->resultIsExitCode() ? UINT(graphicsError->result())
+                                                            : UINT(kFatalErrorExitCode);
+}
+
+UINT endAfterFatalError(const std::exception& error) {
   std::string message;
   const std::string typeName = collectMessages(error, message);
-  return report(typeName, message);
+  return endAfterReport(typeName, message, fatalErrorExitCode(error));
 }
 
 int runReportingFatalErrors(const std::function<int()>& body) {
   try {
     return body();
   } catch (const std::exception& error) {
-    return reportFatalError(error);
+    return int(endAfterFatalError(error));
   } catch (...) {
-    return report("exception of unknown type", "No description is available.");
+    return int(endAfterReport("exception of unknown type", "No description is available.",
+                              kFatalErrorExitCode));
   }
 }
 

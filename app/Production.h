@@ -1,13 +1,20 @@
 // The production from its logger to its last frame, in start-up order: one code path for the
 // release (the setup dialog, then frames on the sound card's clock until the music ends) and
-// for the frame renderer (a chosen size, frames at positions a hand-driven clock moves the
+// for the frame renderers (a chosen size, frames at positions a hand-driven clock moves the
 // music to). Whatever drives the clock, a frame is drawn by the same Application::runFrame
 // through the same Demo.
+//
+// The Production owns everything start-up makes, held below in the order it is made; the
+// Application and the Demo only point at what they use. Nothing is ever destroyed: every run
+// ends inside endProcess, which terminates the process with its objects alive.
 #pragma once
 
 #include "app/Application.h"
 #include "config/ConfigManager.h"
+#include "config/Configuration.h"
+#include "config/ScreenSettings.h"
 #include "registry/Resources.h"
+#include "render/RepeatedCallCheck.h"
 
 #include <windows.h>
 
@@ -21,13 +28,24 @@ namespace ostrel {
 
 class AudioManager;
 class Demo;
+class Dispatcher;
 struct GraphicsContext;
 
 class Production {
 public:
+  // The whole run on the entry thread: makes the Production, hands it to body (the setup
+  // dialog or chosen settings, start-up, frames) and ends the process with exit code 0 when
+  // body returns. An error escaping either ends the run through the fatal-error path
+  // (app/FatalError.h) while the Production still stands. Returns an exit code only when
+  // the process could not be ended.
+  static int run(HINSTANCE instance, const std::function<void(Production&)>& body);
+
   // The registry copy, the logging set-up, the configuration with its defaults and
   // "config.json" read over them, and the Application.
   explicit Production(HINSTANCE instance);
+  Production(const Production&) = delete;
+  Production& operator=(const Production&) = delete;
+  ~Production();
 
   // The setup dialog; its choices kept and "config.json" written, for Run and Cancel
   // alike. False when the viewer cancelled.
@@ -49,18 +67,11 @@ public:
   void runFrameLoop(const FrameObserver& afterPresent = {});
 
   // A pass's steps, for loops of other clocks: a UI frame and Application::runFrame; the
-  // present with the chosen sync interval; one waiting message if any, false when it was
-  // the quit message.
+  // present with the chosen sync interval (a failure logged once); one waiting message if
+  // any, false when it was the quit message.
   void drawFrame();
   void present();
   bool handleOneMessage();
-
-  // Runs body; an error escaping it is reported to the viewer and ends the process with a
-  // non-zero exit code. When body returns, the process ends with exit code 0. Returns only
-  // when the process cannot be ended.
-  void runToTheEnd(const std::function<void()>& body);
-  // Ends the process with exit code 0; returns only when it cannot.
-  void quit();
 
   // Seconds from the start of start() to the Demo's first frame, by part.
   struct StartupTimes {
@@ -77,12 +88,29 @@ public:
   const Demo& demo() const;
 
 private:
+  // The steps of start(). Each throws for what keeps the production from starting.
+  HWND openMainWindow();
+  void loadAudio(HWND window);
+  void loadTimeline();
+  void loadDemo();
+  void setFirstViewport();
+
+  // Process-wide: the configuration tables and the display settings (all zero until the
+  // dialog or chooseSettings fills them).
+  Configuration configuration;
+  ScreenSettings settings{};
   HINSTANCE instance;
   Resources resources;
   std::shared_ptr<spdlog::logger> logger;
   ConfigManager configManager;
   Application app;
+  std::unique_ptr<GraphicsContext> graphicsContext;
+  std::unique_ptr<AudioManager> audioManager;  // audioManagerInstance points at it
+  std::unique_ptr<Dispatcher> dispatcher;
+  std::unique_ptr<Demo> director;
+
   StartupTimes times;
+  RepeatedCallCheck presentCheck{"Present"};
 };
 
 }  // namespace ostrel

@@ -1,30 +1,16 @@
 // The entry point: the setup dialog, then the production in its start-up order, played on
 // the sound card's clock until the music ends.
-#include "app/FatalError.h"
 #include "app/Production.h"
 
 #include <windows.h>
 
-namespace ostrel {
-namespace {
-
-int runProduction(HINSTANCE instance) {
-  Production production(instance);
-  if (!production.runSetup()) {
-    production.quit();
-    return 0;
-  }
-  production.runToTheEnd([&production] {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  return ostrel::Production::run(instance, [](ostrel::Production& production) {
+    if (!production.runSetup()) {
+      return;  // cancelled: the choices are kept, and no window is made
+    }
     production.start();
     production.startPlayback();
     production.runFrameLoop();
   });
-  return 0;
-}
-
-}  // namespace
-}  // namespace ostrel
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  return ostrel::runReportingFatalErrors([instance] { return ostrel::runProduction(instance); });
 }

@@ -61,13 +61,6 @@ constexpr BlockHandler kHandlers[] = {
     {"DOF", Ease::linear, true, kDepthOfFieldValues},
 };
 
-// The kinds' own functions below pick their handler by place.
-static_assert(std::string_view(kHandlers[0].kind) == "Exposure" &&
-              std::string_view(kHandlers[1].kind) == "Color" &&
-              std::string_view(kHandlers[2].kind) == "Glitch" &&
-              std::string_view(kHandlers[3].kind) == "Flash" &&
-              std::string_view(kHandlers[4].kind) == "DOF");
-
 constexpr bool fitsTheHandlers() {
   for (const BlockHandler& handler : kHandlers) {
     if (handler.values.size() > BlockHandler::kMaxValues) {
@@ -146,22 +139,6 @@ void runBlockHandler(const BlockHandler& handler, const Block& block, double pro
   for (std::size_t index = 0; index < count; ++index) {
     handler.values[index].target(parameters) = (1.0f - e) * starts[index] + e * ends[index];
   }
-}
-
-void updateExposure(const Block& block, double progress, EffectParameters& parameters) {
-  runBlockHandler(kHandlers[0], block, progress, parameters);
-}
-void updateColor(const Block& block, double progress, EffectParameters& parameters) {
-  runBlockHandler(kHandlers[1], block, progress, parameters);
-}
-void updateGlitch(const Block& block, double progress, EffectParameters& parameters) {
-  runBlockHandler(kHandlers[2], block, progress, parameters);
-}
-void updateFlash(const Block& block, double progress, EffectParameters& parameters) {
-  runBlockHandler(kHandlers[3], block, progress, parameters);
-}
-void updateDepthOfField(const Block& block, double progress, EffectParameters& parameters) {
-  runBlockHandler(kHandlers[4], block, progress, parameters);
 }
 
 void updateEffectParameters(const std::vector<Block*>& activeBlocks, QWORD audioPosition,

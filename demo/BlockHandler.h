@@ -2,11 +2,9 @@
 // kind ("Exposure", "Color", "Glitch", "Flash", "DOF"), each moving the values it owns from
 // their start to their end values as the music advances through the block.
 //
-// The Demo's members are thin calls into this:
-//   resetEffectParameters()   effectParameters.reset()
-//   blockProgress()           ostrel::blockProgress(*currentBlock, <audio byte position now>)
-//   updateExposure() ...      ostrel::updateExposure(*currentBlock, blockProgress(), effectParameters)
-// and a frame's first step is updateEffectParameters(activeBlocks, position, effectParameters).
+// A frame's post chain begins with updateEffectParameters(activeBlocks, position,
+// effectParameters): the defaults, then the handler of each active block by its name, each
+// at the block's progress at the frame's one audio position.
 #pragma once
 
 #include "audio/Block.h"
@@ -67,11 +65,6 @@ double blockProgress(const Block& block, QWORD audioPosition);
 // every end value. Throws std::out_of_range for a parameter the block lacks.
 void runBlockHandler(const BlockHandler& handler, const Block& block, double progress,
                      EffectParameters& parameters);
-void updateExposure(const Block& block, double progress, EffectParameters& parameters);
-void updateColor(const Block& block, double progress, EffectParameters& parameters);
-void updateGlitch(const Block& block, double progress, EffectParameters& parameters);
-void updateFlash(const Block& block, double progress, EffectParameters& parameters);
-void updateDepthOfField(const Block& block, double progress, EffectParameters& parameters);
 
 // One frame's values: the defaults, then the handler of every active block in list order,
 // so that of two blocks of one kind the later one's values stand. Blocks of other names are

@@ -1,7 +1,6 @@
 // The director's start-up (states, targets, passes, pictures, scenes) and its frame.
 #include "demo/Demo.h"
 
-#include "app/GraphicsContext.h"
 #include "audio/AudioManager.h"
 #include "audio/MidiEvents.h"
 #include "audio/NormalizedPosition.h"
@@ -12,22 +11,18 @@
 #include "registry/DemoLogger.h"
 #include "registry/TextConversion.h"
 #include "render/CreationCheck.h"
+#include "render/GraphicsContext.h"
 #include "render/ParameterBlock.h"
+#include "render/RepeatedCallCheck.h"
 #include "render/ShaderBytecodeCache.h"
+#include "render/StepTimer.h"
 
 #include <fmt/format.h>
 
-#include <chrono>
 #include <stdexcept>
 
 namespace ostrel {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // Where a scene's animation keys lie; a scene without keys stands still at time 0.
 struct KeyRange {
@@ -58,11 +53,11 @@ void Demo::loadGraphics() {
   createDepthStencilStates();
   createRenderTargets();
   createPostProcessors();
-  const auto start = Clock::now();
+  const StepTimer timer;
   showPreloadScreen();
   logoTexture1.load(graphics->device.Get(), "quorvel_1920.png");
   logoTexture2.load(graphics->device.Get(), "Tessane_1920.png");
-  times.images = secondsSince(start);
+  times.images = timer.seconds();
 }
 
 void Demo::createDepthStencilStates() {
@@ -121,7 +116,8 @@ void Demo::showPreloadScreen() {
   context->ClearRenderTargetView(sceneTarget.renderTargetView.Get(), black);
   overlay.apply(context, sceneTarget.shaderResourceView.Get(), preloadTexture.view.Get(),
                 graphics->renderTargetView.Get());
-  graphics->swapChain->Present(0, 0);
+  static RepeatedCallCheck presentCheck("Present (loading picture)");
+  presentCheck.succeeded(graphics->swapChain->Present(0, 0));
   // The window is not serviced while the scenes load. Some window systems (Wine's) bring
   // what was presented to the screen only when the window's thread looks at its messages:
   // one look, taking nothing, keeps the picture up meanwhile.
@@ -133,7 +129,7 @@ void Demo::loadScenes() {
   if (!midiEvents) {
     throw std::runtime_error("AudioManager instance not provided to Demo!");
   }
-  const auto start = Clock::now();
+  const StepTimer timer;
   const double compiling = shaderBytecodeCache().compileTime().count();
   // A file without markers of its own names no section, so it needs no scene.
   const DWORD count = midiEvents->hasFileMarkers() ? midiEvents->getMarkerCount() : 0;
@@ -142,7 +138,7 @@ void Demo::loadScenes() {
     loadSceneForMarker(markers[index]);
   }
   times.sceneImports =
-      secondsSince(start) - (shaderBytecodeCache().compileTime().count() - compiling);
+      timer.seconds() - (shaderBytecodeCache().compileTime().count() - compiling);
 }
 
 void Demo::loadSceneForMarker(const Marker& marker) {

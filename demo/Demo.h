@@ -11,7 +11,6 @@
 #include "audio/Block.h"
 #include "audio/Marker.h"
 #include "demo/EffectParameters.h"
-#include "demo/Texture.h"
 #include "registry/MarkerScene.h"
 #include "registry/Resources.h"
 #include "render/DepthTarget.h"
@@ -23,6 +22,7 @@
 #include "render/PostTextureOverlay.h"
 #include "render/RenderTarget.h"
 #include "render/Scene.h"
+#include "render/Texture.h"
 
 #include <spdlog/spdlog.h>
 

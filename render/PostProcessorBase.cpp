@@ -2,8 +2,10 @@
 #include "render/PostProcessorBase.h"
 
 #include "registry/DemoLogger.h"
+#include "render/BufferCreation.h"
 #include "render/CreationCheck.h"
 #include "render/PostConstants.h"
+#include "render/RepeatedCallCheck.h"
 
 #include <algorithm>
 #include <cstring>
@@ -97,26 +99,12 @@ void PostProcessorBase::init(ID3D11Device* device) {
 }
 
 void PostProcessorBase::createQuad() {
-  createBuffer(sizeof(kQuadVertices), D3D11_USAGE_IMMUTABLE, D3D11_BIND_VERTEX_BUFFER,
-               kQuadVertices, quadVertexBuffer, "quad vertices");
-  createBuffer(sizeof(kQuadIndices), D3D11_USAGE_IMMUTABLE, D3D11_BIND_INDEX_BUFFER, kQuadIndices,
-               quadIndexBuffer, "quad indices");
-  createBuffer(sizeof(PostConstants), D3D11_USAGE_DYNAMIC, D3D11_BIND_CONSTANT_BUFFER, nullptr,
-               sizeBuffer, "PostConstants");
-}
-
-void PostProcessorBase::createBuffer(UINT byteWidth, D3D11_USAGE usage, UINT bindFlags,
-                                     const void* data, ComPtr<ID3D11Buffer>& buffer,
-                                     const char* what) {
-  D3D11_BUFFER_DESC description{};
-  description.ByteWidth = byteWidth;
-  description.Usage = usage;
-  description.BindFlags = bindFlags;
-  // Dynamic buffers are rewritten by the CPU every draw or apply.
-  description.CPUAccessFlags = usage == D3D11_USAGE_DYNAMIC ? D3D11_CPU_ACCESS_WRITE : 0;
-  const D3D11_SUBRESOURCE_DATA initial{data, 0, 0};
-  logCreation(device->CreateBuffer(&description, data ? &initial : nullptr, &buffer),
-              std::string("CreateBuffer (") + what + ")");
+  quadVertexBuffer = createBuffer(device, sizeof(kQuadVertices), D3D11_USAGE_IMMUTABLE,
+                                  D3D11_BIND_VERTEX_BUFFER, kQuadVertices, "quad vertices");
+  quadIndexBuffer = createBuffer(device, sizeof(kQuadIndices), D3D11_USAGE_IMMUTABLE,
+                                 D3D11_BIND_INDEX_BUFFER, kQuadIndices, "quad indices");
+  sizeBuffer = createBuffer(device, sizeof(PostConstants), D3D11_USAGE_DYNAMIC,
+                            D3D11_BIND_CONSTANT_BUFFER, nullptr, "PostConstants");
 }
 
 void PostProcessorBase::createStates() {
@@ -219,8 +207,9 @@ void PostProcessorBase::draw(ID3D11PixelShader* pixelShader) {
 }
 
 void PostProcessorBase::writeSizes() {
+  static RepeatedCallCheck mapCheck("Map (PostConstants)");
   D3D11_MAPPED_SUBRESOURCE mapped{};
-  if (FAILED(context->Map(sizeBuffer.Get(), 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) {
+  if (!mapCheck.succeeded(context->Map(sizeBuffer.Get(), 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) {
     return;
   }
   auto* constants = static_cast<PostConstants*>(mapped.pData);
@@ -255,8 +244,8 @@ void PostProcessorBase::setUp(ID3D11Device* device, std::int32_t width, std::int
   init(device);
   this->width = width;
   this->height = height;
-  createBuffer(parameterBufferSize, D3D11_USAGE_DYNAMIC, D3D11_BIND_CONSTANT_BUFFER, nullptr,
-               parameterBuffer, "pass constants");
+  parameterBuffer = createBuffer(device, parameterBufferSize, D3D11_USAGE_DYNAMIC,
+                                 D3D11_BIND_CONSTANT_BUFFER, nullptr, "pass constants");
 }
 
 Shader PostProcessorBase::loadProgram(const char* key) {
@@ -271,8 +260,9 @@ Shader PostProcessorBase::loadProgram(const char* key) {
 
 void PostProcessorBase::bindParameters(ID3D11Buffer* buffer, const void* parameters,
                                        std::size_t size) {
+  static RepeatedCallCheck mapCheck("Map (pass constants)");
   D3D11_MAPPED_SUBRESOURCE mapped{};
-  if (SUCCEEDED(context->Map(buffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) {
+  if (mapCheck.succeeded(context->Map(buffer, 0, D3D11_MAP_WRITE_DISCARD, 0, &mapped))) {
     std::memcpy(mapped.pData, parameters, size);
     context->Unmap(buffer, 0);
   }

@@ -76,8 +76,6 @@ protected:
                     ID3D11Buffer* parameterBuffer, const void* parameters, std::size_t size);
 
 private:
-  void createBuffer(UINT byteWidth, D3D11_USAGE usage, UINT bindFlags, const void* data,
-                    ComPtr<ID3D11Buffer>& buffer, const char* what);
   void createQuad();
   void createStates();
   void createSamplers();

@@ -1,18 +1,18 @@
 // Import of a Collada file through assimp, and the draw of a frame.
 #include "render/Scene.h"
 
-#include "demo/Texture.h"
 #include "registry/DemoLogger.h"
 #include "registry/TextConversion.h"
-#include "render/CreationCheck.h"
+#include "render/BufferCreation.h"
 #include "render/SceneConversion.h"
 #include "render/ShaderBytecodeCache.h"
+#include "render/StepTimer.h"
+#include "render/Texture.h"
 
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 #include <fmt/format.h>
 
-#include <chrono>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -26,26 +26,6 @@ namespace ostrel {
 namespace conversion = sceneconversion;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-Microsoft::WRL::ComPtr<ID3D11Buffer> createBuffer(ID3D11Device* device, UINT byteWidth,
-                                                  UINT bindFlags, const void* initialData,
-                                                  const std::string& what) {
-  D3D11_BUFFER_DESC description{};
-  description.ByteWidth = byteWidth;
-  description.Usage = D3D11_USAGE_DEFAULT;
-  description.BindFlags = bindFlags;
-  const D3D11_SUBRESOURCE_DATA data{initialData, 0, 0};
-  Microsoft::WRL::ComPtr<ID3D11Buffer> buffer;
-  logCreation(device->CreateBuffer(&description, initialData ? &data : nullptr, &buffer),
-              "CreateBuffer for " + what);
-  return buffer;
-}
 
 // Below a degree is no lens anyone draws with: it is what assimp reports for a camera that
 // gives only a vertical angle without an aspect ratio (its default, 45, read as degrees).
@@ -68,14 +48,14 @@ Scene::Scene(ID3D11Device* device, std::string name)
       resources(masterResources()) {}
 
 void Scene::load(const std::wstring& path) {
-  const auto start = Clock::now();
+  const StepTimer timer;
   sourcePath = path;
   const std::string utf8Path = toUtf8(path);
   logger->info("Attempting to load scene '{}' from path: {} ", name, utf8Path);
   Assimp::Importer importer;
   conversion::configure(importer);
   const aiScene* file = importer.ReadFile(utf8Path, conversion::importFlags());
-  const double reading = secondsSince(start);
+  const double reading = timer.seconds();
   if (file == nullptr || file->mRootNode == nullptr) {
     const char* reason = importer.GetErrorString();
     throw std::runtime_error(fmt::format("Scene '{}' could not be loaded from \"{}\": {}", name,
@@ -99,7 +79,7 @@ void Scene::load(const std::wstring& path) {
   placeLightsOnNodes();
   createConstantBuffers();
   importTimes.copies =
-      secondsSince(start) - importTimes.read - importTimes.compile - importTimes.programs;
+      timer.seconds() - importTimes.read - importTimes.compile - importTimes.programs;
 }
 
 void Scene::handleEvent(const ReloadEvent& event) {
@@ -172,14 +152,14 @@ void Scene::copyGeometry(const aiMesh& source, std::uint32_t index, SceneMesh& m
 }
 
 void Scene::loadProgram(SceneMesh& mesh) {
-  const auto start = Clock::now();
+  const StepTimer timer;
   const double compiling = shaderBytecodeCache().compileTime().count();
   // Each mesh makes its own program objects; the cache compiles the file once per process.
   mesh.program.loadVertexShader(resources.postShaders["test"], "VertexMain");
   mesh.program.loadPixelShader(resources.shaders["test"], "PixelMain");
   const double compiled = shaderBytecodeCache().compileTime().count() - compiling;
   importTimes.compile += compiled;
-  importTimes.programs += secondsSince(start) - compiled;
+  importTimes.programs += timer.seconds() - compiled;
 }
 
 void Scene::createMeshBuffers(SceneMesh& mesh, std::uint32_t meshIndex) {
@@ -195,10 +175,10 @@ void Scene::createMeshBuffers(SceneMesh& mesh, std::uint32_t meshIndex) {
   }
   const std::string what = fmt::format("mesh {} of scene '{}'", meshIndex, name);
   mesh.vertexBuffer =
-      createBuffer(device, UINT(mesh.vertices.size() * sizeof(SceneVertex)),
+      createBuffer(device, UINT(mesh.vertices.size() * sizeof(SceneVertex)), D3D11_USAGE_DEFAULT,
                    D3D11_BIND_VERTEX_BUFFER, mesh.vertices.data(), "the vertices of " + what);
   mesh.indexBuffer =
-      createBuffer(device, UINT(mesh.indices.size() * sizeof(std::uint32_t)),
+      createBuffer(device, UINT(mesh.indices.size() * sizeof(std::uint32_t)), D3D11_USAGE_DEFAULT,
                    D3D11_BIND_INDEX_BUFFER, mesh.indices.data(), "the indices of " + what);
 }
 
@@ -326,10 +306,12 @@ void Scene::placeLightsOnNodes() {
 }
 
 void Scene::createConstantBuffers() {
-  transformBuffer = createBuffer(device, sizeof(TransformConstants), D3D11_BIND_CONSTANT_BUFFER,
-                                 nullptr, "the transform constants of scene '" + name + "'");
-  lightBuffer = createBuffer(device, sizeof(LightConstants), D3D11_BIND_CONSTANT_BUFFER,
-                             nullptr, "the light constants of scene '" + name + "'");
+  transformBuffer = createBuffer(device, sizeof(TransformConstants), D3D11_USAGE_DEFAULT,
+                                 D3D11_BIND_CONSTANT_BUFFER, nullptr,
+                                 "the transform constants of scene '" + name + "'");
+  lightBuffer = createBuffer(device, sizeof(LightConstants), D3D11_USAGE_DEFAULT,
+                             D3D11_BIND_CONSTANT_BUFFER, nullptr,
+                             "the light constants of scene '" + name + "'");
 }
 
 void Scene::draw(ID3D11DeviceContext* context, const std::string& camera, double time) {

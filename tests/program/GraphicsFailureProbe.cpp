@@ -2,11 +2,11 @@
 // start-up calls and failure handling as the program, with the log turned up.
 #include "app/Application.h"
 #include "app/FatalError.h"
-#include "app/GraphicsContext.h"
 #include "app/Logging.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
 #include "registry/DemoLogger.h"
+#include "render/GraphicsContext.h"
 
 #include <windows.h>
 
@@ -21,11 +21,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     configuration.release["height"] = 0;
     configuration.release["windowed"] = 1;
     ostrel::Application application(instance, &configuration, &settings);
-    application.runEndingOnFatalError([&application] {
-      application.registerWindowClass();
-      HWND window = nullptr;
-      application.createWindowAndDevice(new ostrel::GraphicsContext(), window);
-    });
+    application.registerWindowClass();
+    HWND window = nullptr;
+    application.createWindowAndDevice(new ostrel::GraphicsContext(), window);
     application.quit();
     return 0;
   });

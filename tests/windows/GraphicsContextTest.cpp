@@ -1,11 +1,12 @@
 // The main window, device, swap chain and depth buffer, their rebuilding on resize, and the
 // UI binding around them, on the machine's real Direct3D 11.
 #include "app/Application.h"
-#include "app/GraphicsContext.h"
-#include "app/GraphicsError.h"
+#include "app/FatalError.h"
 #include "app/UiBinding.h"
 #include "config/Configuration.h"
 #include "config/ScreenSettings.h"
+#include "render/GraphicsContext.h"
+#include "render/GraphicsError.h"
 
 #include <gtest/gtest.h>
 
@@ -217,7 +218,7 @@ TEST_F(GraphicsContextTest, FailedCreationNamesTheCallAndItsResult) {
   } catch (const GraphicsError& error) {
     EXPECT_STREQ(error.what(), "CreateTexture2D (depth-stencil buffer, 0 x 0) failed (0x80070057)");
     EXPECT_EQ(error.result(), E_INVALIDARG);
-    EXPECT_EQ(error.exitCode(), UINT(E_INVALIDARG));  // the run ends with the result code
+    EXPECT_EQ(fatalErrorExitCode(error), UINT(E_INVALIDARG));  // the run ends with the result code
   }
 
   try {
@@ -225,7 +226,7 @@ TEST_F(GraphicsContextTest, FailedCreationNamesTheCallAndItsResult) {
     FAIL() << "a failure went unnoticed";
   } catch (const GraphicsError& error) {
     EXPECT_STREQ(error.what(), "CreateSwapChain (640 x 360, windowed) failed (0x887A0001)");
-    EXPECT_EQ(error.exitCode(), 1u);
+    EXPECT_EQ(fatalErrorExitCode(error), 1u);
   }
   EXPECT_NO_THROW(checkGraphics(S_FALSE, "Present"));
 }

@@ -1,9 +1,9 @@
 // Drawing imported scenes with the scene program on the real Direct3D 11 device, read back.
-#include "demo/Texture.h"
 #include "registry/Resources.h"
 #include "registry/TextConversion.h"
 #include "render/Scene.h"
 #include "render/ShaderBytecodeCache.h"
+#include "render/Texture.h"
 
 #include "../core/LogCapture.h"
 #include "tests/windows/SceneTestSupport.h"

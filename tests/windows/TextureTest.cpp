@@ -1,6 +1,6 @@
 // Textures from image files: the format follows the channel count, three channels gain an
 // opaque alpha, and a file that cannot be read is named in the error.
-#include "demo/Texture.h"
+#include "render/Texture.h"
 #include "tests/windows/RenderTesting.h"
 
 #include <gtest/gtest.h>

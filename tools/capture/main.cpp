@@ -3,14 +3,14 @@
 // passes; only the clock differs: a hand-driven one moves the music to each frame's position,
 // so no sound card is needed and the same range gives the same frames every time.
 #include "app/FatalError.h"
-#include "app/GraphicsContext.h"
 #include "app/Production.h"
-#include "app/StepTiming.h"
 #include "audio/AudioManager.h"
 #include "audio/HandDrivenClock.h"
 #include "demo/Demo.h"
 #include "registry/Resources.h"
 #include "registry/TextConversion.h"
+#include "render/GraphicsContext.h"
+#include "render/StepTimer.h"
 #include "tools/capture/CaptureOptions.h"
 #include "tools/capture/CapturePlan.h"
 #include "tools/capture/RawFrameFile.h"
@@ -125,10 +125,10 @@ int run(const CaptureOptions& options) {
   // Before the audio library starts: with it the music moves only when told to.
   HandDrivenClock clock;
   reportFatalErrorsWithoutMessageBox();
-  Production production(GetModuleHandleW(nullptr));
-  production.chooseSettings(options.width, options.height);
-  production.runToTheEnd([&] { capture(production, clock, options); });
-  return 0;
+  return Production::run(GetModuleHandleW(nullptr), [&](Production& production) {
+    production.chooseSettings(options.width, options.height);
+    capture(production, clock, options);
+  });
 }
 
 }  // namespace

@@ -2,20 +2,20 @@
 // start-up and frame, with the music moved by a hand-driven clock instead of the sound card
 // (or, with --play, the release's own frame loop on the sound card, every frame recorded).
 #include "app/FatalError.h"
-#include "app/GraphicsContext.h"
 #include "app/Production.h"
 #include "audio/AudioManager.h"
 #include "audio/HandDrivenClock.h"
 #include "demo/Demo.h"
 #include "registry/TextConversion.h"
+#include "render/GraphicsContext.h"
 #include "render/ShaderBytecodeCache.h"
+#include "render/StepTimer.h"
 #include "tools/frames/BackBufferReader.h"
 #include "tools/frames/FrameMoments.h"
 #include "tools/frames/FrameOptions.h"
 
 #include <fmt/format.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,12 +24,6 @@
 
 namespace ostrel::frames {
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 std::string utf8(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
@@ -126,20 +120,22 @@ private:
 
   // The mean of the repeats, each half waited for.
   FrameTimes timedFrames() {
-    FrameTimes sum;
+    double sceneSeconds = 0;
+    double postSeconds = 0;
     for (int repeat = 0; repeat < options.benchmarkRepeats; ++repeat) {
       reader.waitForDevice();
-      auto start = Clock::now();
-      production.application().renderFrameScene();
-      reader.waitForDevice();
-      sum.scene += secondsSince(start) * 1000;
-      start = Clock::now();
-      production.application().postProcessFrame();
-      reader.waitForDevice();
-      sum.post += secondsSince(start) * 1000;
+      timed(sceneSeconds, [&] {
+        production.application().renderFrameScene();
+        reader.waitForDevice();
+      });
+      timed(postSeconds, [&] {
+        production.application().postProcessFrame();
+        reader.waitForDevice();
+      });
       production.present();
     }
-    return {sum.scene / options.benchmarkRepeats, sum.post / options.benchmarkRepeats};
+    const double repeats = options.benchmarkRepeats;
+    return {sceneSeconds * 1000 / repeats, postSeconds * 1000 / repeats};
   }
 
   Production& production;
@@ -206,11 +202,12 @@ void renderMoments(Production& production, HandDrivenClock& clock, const FrameOp
   MomentRenderer renderer(production, clock, options);
   // The first frame's time, as a viewer waits for it: not the clock's jump to the moment.
   clock.advanceTo(*audio.audio, positions.front());
-  const auto firstStarted = Clock::now();
-  production.drawFrame();
-  production.present();
-  renderer.backBuffer().waitForDevice();
-  const double firstFrame = secondsSince(firstStarted);
+  double firstFrame = 0;
+  timed(firstFrame, [&] {
+    production.drawFrame();
+    production.present();
+    renderer.backBuffer().waitForDevice();
+  });
 
   const std::vector<FrameTimes> timings = renderer.run(positions);
   say(fmt::format("Rendered {} frames at {}x{}.\n", positions.size(), options.width,
@@ -251,16 +248,14 @@ int run(const FrameOptions& options) {
     clock.emplace();
   }
   reportFatalErrorsWithoutMessageBox();
-  Production production(GetModuleHandleW(nullptr));
-  production.chooseSettings(options.width, options.height);
-  production.runToTheEnd([&] {
+  return Production::run(GetModuleHandleW(nullptr), [&](Production& production) {
+    production.chooseSettings(options.width, options.height);
     if (clock) {
       renderMoments(production, *clock, options);
     } else {
       playAndRecord(production, options);
     }
   });
-  return 0;
 }
 
 }  // namespace

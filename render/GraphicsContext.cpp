@@ -1,7 +1,8 @@
 // Window, device, swap chain and depth buffer, and their rebuilding on resize.
-#include "app/GraphicsContext.h"
+#include "render/GraphicsContext.h"
 
-#include "app/GraphicsError.h"
+#include "render/GraphicsError.h"
+#include "render/TextureDescription.h"
 
 #include <string>
 
@@ -99,15 +100,8 @@ void GraphicsContext::createBackBufferView() {
 }
 
 void GraphicsContext::createDepthStencil(std::uint32_t width, std::uint32_t height) {
-  D3D11_TEXTURE2D_DESC texture{};
-  texture.Width = width;
-  texture.Height = height;
-  texture.MipLevels = 1;
-  texture.ArraySize = 1;
-  texture.Format = kDepthStencilFormat;
-  texture.SampleDesc = {1, 0};
-  texture.Usage = D3D11_USAGE_DEFAULT;
-  texture.BindFlags = D3D11_BIND_DEPTH_STENCIL;
+  const D3D11_TEXTURE2D_DESC texture =
+      textureDescription(width, height, kDepthStencilFormat, D3D11_BIND_DEPTH_STENCIL);
   // Without a depth buffer nothing can be drawn: the run ends with the result as exit code.
   checkGraphics(device->CreateTexture2D(&texture, nullptr, &depthStencilBuffer),
                 "CreateTexture2D (depth-stencil buffer, " + sizeText(width, height) + ")",

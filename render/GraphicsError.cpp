@@ -1,7 +1,5 @@
 // Failures of window and Direct3D creation.
-#include "app/GraphicsError.h"
-
-#include "app/FatalError.h"
+#include "render/GraphicsError.h"
 
 #include <cstdio>
 
@@ -16,12 +14,14 @@ std::string describe(const std::string& call, HRESULT result) {
 
 }  // namespace
 
-GraphicsError::GraphicsError(const std::string& call, HRESULT result, UINT exitCode)
-    : std::runtime_error(describe(call, result)), result_(result), exitCode_(exitCode) {}
+GraphicsError::GraphicsError(const std::string& call, HRESULT result, bool resultIsExitCode)
+    : std::runtime_error(describe(call, result)),
+      result_(result),
+      resultIsExitCode_(resultIsExitCode) {}
 
 void checkGraphics(HRESULT result, const std::string& call, bool resultIsExitCode) {
   if (FAILED(result)) {
-    throw GraphicsError(call, result, resultIsExitCode ? UINT(result) : UINT(kFatalErrorExitCode));
+    throw GraphicsError(call, result, resultIsExitCode);
   }
 }
 

@@ -1,5 +1,5 @@
 // Image decoding with stb_image and the upload as an immutable texture.
-#include "demo/Texture.h"
+#include "render/Texture.h"
 
 #include "render/CreationCheck.h"
 #include "render/TextureDescription.h"
