@@ -329,7 +329,7 @@ in_new_root() {
 
 make_runtime_root() {
   [ -f "$runtime_root/.ready" ] && return
-  log "making the Debian 13 runtime root (Wine 10, Mesa; about 2 GB, a few minutes) in $runtime_root"
+  log "making the Debian 13 runtime root (Wine 10, Mesa, DXVK; about 2 GB, a few minutes) in $runtime_root"
   local build_log=$deps/build/runtime-root.log
   as_root rm -rf "$runtime_root"
   mkdir -p "$(dirname "$runtime_root")"

@@ -11,6 +11,8 @@
 #
 # The command sees DISPLAY, PULSE_SERVER, WINEPREFIX and OSTREL_HARNESS=1. With
 # --user-session the user's own display and sound are used instead (only Wine is private).
+# Windows programs draw with Wine's own Direct3D 11; OSTREL_D3D=dxvk, for the whole command
+# or for one program, gives them DXVK's instead (tools/lib/wine-d3d).
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -90,15 +92,16 @@ start_sound() {
   pactl set-default-sink ostrel_null
 }
 
-# Wine's commands, run inside the runtime root.
+# Wine's commands, run inside the runtime root; `wine` with the Direct3D 11 of OSTREL_D3D.
 put_wine_on_path() {
   local command
   mkdir -p "$state/bin"
-  for command in wine wineserver wineboot; do
+  for command in wineserver wineboot; do
     printf '#!/bin/sh\nexec "%s/tools/in-root" %s "$@"\n' "$root" "$command" >"$state/bin/$command"
-    chmod +x "$state/bin/$command"
   done
-  export PATH=$state/bin:$PATH
+  printf '#!/bin/sh\nexec "%s/tools/lib/wine-d3d" "$@"\n' "$root" >"$state/bin/wine"
+  chmod +x "$state/bin/"*
+  export PATH=$state/bin:$PATH OSTREL_DXVK_FOLDERS=$state/dxvk
 }
 
 start_wine() {

@@ -52,7 +52,7 @@ class BrokenTimelineTest(unittest.TestCase):
             box = wineprogram.find_window("OstrelMinimal - error")
             wineprogram.screenshot("broken-timeline-message-box")
             wineprogram.press_key(box, "Return")
-            self.assertEqual(program.wait(timeout=30), 1, program.output())
+            self.assertEqual(program.wait(), 1, program.output())
 
     def test_incomplete_block_is_rejected_at_start_up_with_where_and_what(self):
         with SongDirectory("tone-1s.ogg") as cwd:
@@ -63,9 +63,9 @@ class BrokenTimelineTest(unittest.TestCase):
             box = wineprogram.find_window("OstrelMinimal - error")
             wineprogram.screenshot("incomplete-block-message-box")
             wineprogram.press_key(box, "Return")
-            self.assertEqual(program.wait(timeout=30), 1, program.output())
+            self.assertEqual(program.wait(), 1, program.output())
             self.assertIn("the 'Flash' block at 2.000 s (2:1) misses endFlash", program.output())
 
 
 if __name__ == "__main__":
-    unittest.main()
+    wineprogram.main()

@@ -34,7 +34,7 @@ def capture(folder, *args):
         code = subprocess.run(
             [sys.executable, "-B", str(DRIVER), "--exe", CAPTURE_EXE, "--size", "160x90",
              "--hashes", str(hashes), *args],
-            cwd=folder, stdout=output, stderr=subprocess.STDOUT, timeout=200,
+            cwd=folder, stdout=output, stderr=subprocess.STDOUT, timeout=wineprogram.END_SECONDS,
             env={**os.environ, "PULSE_SERVER": "unix:/nonexistent"}).returncode
         output.seek(0)
         if code != 0:
@@ -169,4 +169,4 @@ class CaptureTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    wineprogram.main()

@@ -73,10 +73,10 @@ def largest_difference(a, b):
     return 255 * float(normalised)
 
 
-def run_frames(cwd, *args, timeout=300):
-    """Runs demo-frames in cwd; returns its frame record as a list of rows."""
+def run_frames(cwd, *args, timeout=wineprogram.END_SECONDS, env=None):
+    """Runs demo-frames in cwd; returns its frame record as a list of rows, and its output."""
     record = pathlib.Path(cwd) / "frames.csv"
-    program = wineprogram.Program(FRAMES_EXE, cwd, args=("--record", "frames.csv", *args))
+    program = wineprogram.Program(FRAMES_EXE, cwd, env, args=("--record", "frames.csv", *args))
     code = program.wait(timeout=timeout)
     if code != 0:
         raise AssertionError(f"demo-frames ended with {code}:\n{program.output()}")
@@ -171,13 +171,14 @@ class LoadingPictureTest(unittest.TestCase):
             wineprogram.press_key(wineprogram.find_window("Quorvel feat. Tessane"), "Return")
             window = wineprogram.find_window("OstrelMinimal")
             shown = False
-            deadline = time.monotonic() + 20  # start-up and the first frame take about 6 s
+            # Start-up and the first frame take about 6 s on a quiet machine.
+            deadline = time.monotonic() + wineprogram.WINDOW_SECONDS
             while not shown and time.monotonic() < deadline:
                 subprocess.run(["import", "-window", "root", "-resize", "25%", str(shot)],
                                check=True)
                 shown = largest_difference(shot, preload) <= 3
             wineprogram.press_key_until_ended(program, window, "Escape")
-            self.assertEqual(program.wait(timeout=60), 0, program.output())
+            self.assertEqual(program.wait(), 0, program.output())
         self.assertTrue(shown, "the loading picture never showed on the screen")
 
 
@@ -194,10 +195,10 @@ class ProductionFailuresTest(unittest.TestCase):
                     (cwd / "resources" / entry.name).symlink_to(entry)
             program = wineprogram.Program(os.environ["OSTREL_DEMO_EXE"], cwd)
             wineprogram.press_key(wineprogram.find_window("Quorvel feat. Tessane"), "Return")
-            box = wineprogram.find_window("OstrelMinimal - error", timeout=60)
+            box = wineprogram.find_window("OstrelMinimal - error")
             wineprogram.screenshot("missing-scene-message-box")
             wineprogram.press_key(box, "Return")
-            self.assertEqual(program.wait(timeout=30), 1, program.output())
+            self.assertEqual(program.wait(), 1, program.output())
             self.assertIn("The section 'Buildup' at 28.160 s shows the scene 'simtest2' from "
                           r"resources\SIMTEST2.dae, which cannot be loaded", program.output())
 
@@ -241,4 +242,4 @@ def write_timeline(path, marks):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    wineprogram.main()

@@ -17,11 +17,11 @@ class StartupTest(unittest.TestCase):
             wineprogram.press_key(wineprogram.find_window("Quorvel feat. Tessane"), "Return")
             wineprogram.press_key_until_ended(program, wineprogram.find_window("OstrelMinimal"),
                                               "Escape")
-            self.assertEqual(program.wait(timeout=120), 0, program.output())
+            self.assertEqual(program.wait(), 0, program.output())
             log = cwd / "demo.log"
             self.assertTrue(log.exists())
             self.assertEqual(log.read_text(), "")
 
 
 if __name__ == "__main__":
-    unittest.main()
+    wineprogram.main()

@@ -11,6 +11,17 @@ import unittest
 SOURCE_DIR = pathlib.Path(os.environ.get("OSTREL_SOURCE_DIR", "."))
 ARTIFACTS = pathlib.Path(os.environ.get("OSTREL_ARTIFACTS", "artifacts"))
 
+# Bounds on waits: they catch a program that hangs, they do not measure its speed. Every wait
+# returns as soon as what it waits for has happened, so a generous bound costs a passing test
+# nothing; here a 1920x1080 frame takes one to five seconds, and with two tests at once (as CI
+# runs them) or other work on the machine, several times what it takes on a quiet one.
+WINDOW_SECONDS = 180  # Wine starting the program, and its start-up up to a window
+END_SECONDS = 600  # a run, or its way out through several frames of one message each
+
+# What the test that runs now started, for the report of its failure.
+_started_programs = []
+_last_screenshot = None
+
 
 def require_harness():
     if not os.environ.get("OSTREL_HARNESS"):
@@ -36,12 +47,14 @@ class Program:
 
     def __init__(self, exe, cwd, env=None, args=()):
         # Output goes to a file, not a pipe: Wine's services may inherit it and outlive us.
+        self.exe = pathlib.Path(exe).name
         self.log = tempfile.TemporaryFile()
+        _started_programs.append(self)
         self.process = subprocess.Popen(
             ["wine", str(exe), *args], cwd=cwd, env={**os.environ, **(env or {})},
             stdout=self.log, stderr=subprocess.STDOUT)
 
-    def wait(self, timeout):
+    def wait(self, timeout=END_SECONDS):
         try:
             self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -58,7 +71,7 @@ class Program:
         return self.log.read().decode(errors="replace")
 
 
-def find_window(name, timeout=30):
+def find_window(name, timeout=WINDOW_SECONDS):
     """The X id of the first visible window whose title is exactly name."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
@@ -121,9 +134,11 @@ def geometry(window):
 
 def screenshot(name):
     """Saves the whole screen as artifacts/NAME.png and returns its path."""
+    global _last_screenshot
     ARTIFACTS.mkdir(parents=True, exist_ok=True)
     path = ARTIFACTS / f"{name}.png"
     subprocess.run(["import", "-window", "root", str(path)], check=True)
+    _last_screenshot = path
     return path
 
 
@@ -133,7 +148,7 @@ def processes_running(name):
     return [line for line in found.stdout.splitlines() if "pgrep" not in line]
 
 
-def press_key_until_ended(program, window, key, timeout=60):
+def press_key_until_ended(program, window, key, timeout=END_SECONDS):
     """Presses key into window once a second until program ends. Wine drops the keys that
     reach a window before its thread first looks at its messages, as a viewer's keys during
     start-up may be lost; the second press is the viewer pressing again."""
@@ -150,3 +165,40 @@ def press_key_until_ended(program, window, key, timeout=60):
 
 def window_exists(window):
     return subprocess.run(["xwininfo", "-id", window], capture_output=True).returncode == 0
+
+
+class _ExplainingResult(unittest.TextTestResult):
+    """Under a failing test: what each program it started printed, and the last screenshot."""
+
+    def startTest(self, test):
+        global _last_screenshot
+        _started_programs.clear()
+        _last_screenshot = None
+        super().startTest(test)
+
+    def addFailure(self, test, err):
+        super().addFailure(test, err)
+        self._explain(test)
+
+    def addError(self, test, err):
+        super().addError(test, err)
+        self._explain(test)
+
+    def stopTest(self, test):
+        super().stopTest(test)
+        for program in _started_programs:
+            program.log.close()
+
+    def _explain(self, test):
+        for program in _started_programs:
+            state = "still running" if program.running() else f"exit code {program.process.returncode}"
+            self.stream.writeln(f"--- {test.id()}: {program.exe} ({state}) printed:")
+            self.stream.writeln(program.output().rstrip() or "(nothing)")
+        if _last_screenshot:
+            self.stream.writeln(f"--- the last screenshot: {_last_screenshot}")
+        self.stream.flush()
+
+
+def main():
+    """unittest.main, with each failure explained by its programs' output."""
+    unittest.main(testRunner=unittest.TextTestRunner(resultclass=_ExplainingResult, verbosity=2))

