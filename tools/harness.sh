@@ -29,7 +29,7 @@ say() { printf 'harness: %s\n' "$*" >&2; }
 # Wine's service processes (services.exe, winedevice.exe, ...) outlive a killed server now
 # and then; they are found by the prefix in their environment.
 kill_wine_processes_of_prefix() {
-  local environ pid
+  local prefix=$1 environ pid
   for environ in /proc/[0-9]*/environ; do
     pid=${environ#/proc/}; pid=${pid%/environ}
     if tr '\0' '\n' 2>/dev/null <"$environ" | grep -qxF "WINEPREFIX=$prefix"; then
@@ -38,12 +38,17 @@ kill_wine_processes_of_prefix() {
   done
 }
 
+stop_wine_of_prefix() {
+  WINEPREFIX=$1 wineserver -k >/dev/null 2>&1
+  WINEPREFIX=$1 timeout 10 wineserver -w >/dev/null 2>&1
+  kill_wine_processes_of_prefix "$1"
+}
+
 stop_services() {
   # Wine first (its processes talk to X and PulseAudio), then the services, newest first.
   if [ -n "${wineserver_pid:-}" ]; then
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1
-    WINEPREFIX=$prefix timeout 10 wineserver -w >/dev/null 2>&1
-    kill_wine_processes_of_prefix
+    stop_wine_of_prefix "$prefix"
+    [ -d "$OSTREL_DXVK_PREFIX" ] && stop_wine_of_prefix "$OSTREL_DXVK_PREFIX"
   fi
   local index
   for ((index = ${#pids[@]} - 1; index >= 0; index--)); do
@@ -101,14 +106,16 @@ put_wine_on_path() {
   done
   printf '#!/bin/sh\nexec "%s/tools/lib/wine-d3d" "$@"\n' "$root" >"$state/bin/wine"
   chmod +x "$state/bin/"*
-  export PATH=$state/bin:$PATH OSTREL_DXVK_FOLDERS=$state/dxvk
+  export PATH=$state/bin:$PATH OSTREL_DXVK_FOLDERS=$state/dxvk OSTREL_DXVK_PREFIX=$prefix-dxvk
 }
 
 start_wine() {
   put_wine_on_path
   export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
-  # No Mono or Gecko: the program needs neither, and asking for them would stall set-up.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko: the program needs neither, and asking for them would stall set-up. No
+  # debugger either: a program that crashes ends at once, with its code, rather than waiting
+  # on a debugger nobody is at.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
   if [ ! -f "$prefix/.ready" ]; then
     say "creating the Wine prefix $prefix"
     rm -rf "$prefix" && mkdir -p "$(dirname "$prefix")"
