@@ -130,16 +130,22 @@ float4 PixelMain(PixelInput input, bool frontFace : SV_IsFrontFace) : SV_Target0
     float3 diffuseLight = 0.0;
     float3 specularLight = 0.0;
     int count = min(lightCount, 8);
-    for (int i = 0; i < count; ++i)
+    // Unrolled, so that each light's constants are read from a fixed place: indexed by a loop
+    // counter, the software rasteriser reads them pixel by pixel.
+    [unroll]
+    for (int i = 0; i < 8; ++i)
     {
-        float strength;
-        float3 toLight = towardsLight(i, input.worldPosition, strength);
-        float3 arriving = lights[i].lightColor.rgb * strength;
-        float facing = saturate(dot(normal, toLight));
-        diffuseLight += arriving * facing;
-        float3 halfway = normalize(toLight + toEye);
-        float highlight = pow(saturate(dot(normal, halfway)), max(shininess, 1.0));
-        specularLight += facing > 0.0 ? arriving * highlight : 0.0;
+        if (i < count)
+        {
+            float strength;
+            float3 toLight = towardsLight(i, input.worldPosition, strength);
+            float3 arriving = lights[i].lightColor.rgb * strength;
+            float facing = saturate(dot(normal, toLight));
+            diffuseLight += arriving * facing;
+            float3 halfway = normalize(toLight + toEye);
+            float highlight = pow(saturate(dot(normal, halfway)), max(shininess, 1.0));
+            specularLight += facing > 0.0 ? arriving * highlight : 0.0;
+        }
     }
     // A scene without lights is seen by a white light at the camera, so that its shapes
     // show rather than a black silhouette.

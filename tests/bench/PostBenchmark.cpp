@@ -1,8 +1,9 @@
 // What each post-processing pass and the whole chain cost on this machine's device, at
 // 1920 x 1080 and 1280 x 720, as a multiple of one plain copy pass measured in the same run
-// (so the figures mean something on any machine). Prints figures; asserts nothing.
+// (so the figures mean something on any machine). Prints figures; asserts nothing. Other
+// sizes may be named instead, e.g. 640x360.
 //
-//   tools/harness.sh wine out/windows/tests/post_benchmark.exe
+//   tools/harness.sh wine out/windows/tests/post_benchmark.exe [WIDTHxHEIGHT ...]
 #include "render/PostBloom.h"
 #include "render/PostColorCorrect.h"
 #include "render/PostDepthOfField.h"
@@ -134,18 +135,36 @@ void measure(int width, int height) {
        }},
   };
   std::printf("%d x %d: plain copy %.1f ms\n", width, height, copyTime);
+  std::vector<double> multiples;
   for (const auto& pass : passes) {
     const double time = milliseconds(pass.draw);
+    multiples.push_back(time / copyTime);
     std::printf("  %-26s %7.1f ms  %5.1f x copy\n", pass.name, time, time / copyTime);
   }
+  // The chain's passes one line, in the order they run, so that runs compare at a glance.
+  std::printf("  summary in copies: dof %.1f, lens %.1f, bloom %.1f, overlay %.1f, colour %.1f;"
+              " chain %.1f\n",
+              multiples[2], multiples[3], multiples[4], multiples[5], multiples[6], multiples[8]);
 }
 
 }  // namespace
 }  // namespace ostrel
 
-int main() {
+int main(int argc, char** argv) {
   ostrel::testing::ScopedWorkingDirectory root(ostrel::testing::sourceFolder());
-  ostrel::measure(1920, 1080);
-  ostrel::measure(1280, 720);
+  if (argc == 1) {
+    ostrel::measure(1920, 1080);
+    ostrel::measure(1280, 720);
+  }
+  for (int index = 1; index < argc; ++index) {
+    int width = 0;
+    int height = 0;
+    if (std::sscanf(argv[index], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) {
+      std::fprintf(stderr, "post_benchmark: \"%s\" is not a size such as 1280x720\n",
+                   argv[index]);
+      return 1;
+    }
+    ostrel::measure(width, height);
+  }
   return 0;
 }

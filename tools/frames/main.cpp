@@ -11,6 +11,7 @@
 #include "render/ShaderBytecodeCache.h"
 #include "render/StepTimer.h"
 #include "tools/frames/BackBufferReader.h"
+#include "tools/frames/CopyYardstick.h"
 #include "tools/frames/FrameMoments.h"
 #include "tools/frames/FrameOptions.h"
 
@@ -168,22 +169,27 @@ void printStartup(const Production& production, double firstFrame, std::uint32_t
   say(fmt::format("  first frame             {:7.2f} s\n", firstFrame));
 }
 
+// Milliseconds, and in multiples of one plain copy at the same size in the same run.
 void printFrameTimes(const std::vector<QWORD>& positions, const std::vector<FrameTimes>& timings,
-                     const std::vector<std::string>& markers, int repeats) {
-  say(fmt::format("Frames (mean of {} at each moment), waited for until the device is done:\n",
-                  repeats));
-  say("  moment    section              scene ms   post ms    frames/s\n");
+                     const std::vector<std::string>& markers, int repeats, double copy) {
+  say(fmt::format("Frames (mean of {} at each moment), waited for until the device is done;\n"
+                  "a plain full-screen copy at this size takes {:.1f} ms:\n",
+                  repeats, copy));
+  say("  moment    section              scene ms (copies)  post ms (copies)  frames/s\n");
+  auto line = [&](const FrameTimes& t) {
+    return fmt::format("{:8.1f} {:6.1f}x  {:8.1f} {:6.1f}x  {:8.2f}\n", t.scene, t.scene / copy,
+                       t.post, t.post / copy, 1000 / (t.scene + t.post));
+  };
   FrameTimes sum;
   for (std::size_t index = 0; index < timings.size(); ++index) {
     const FrameTimes& t = timings[index];
-    say(fmt::format("  {:7.2f}s  {:<20} {:8.1f}  {:8.1f}  {:8.2f}\n", secondsOf(positions[index]),
-                    markers[index], t.scene, t.post, 1000 / (t.scene + t.post)));
+    say(fmt::format("  {:7.2f}s  {:<20} ", secondsOf(positions[index]), markers[index]) +
+        line(t));
     sum.scene += t.scene;
     sum.post += t.post;
   }
   const double count = double(timings.size());
-  say(fmt::format("  mean                           {:8.1f}  {:8.1f}  {:8.2f}\n", sum.scene / count,
-                  sum.post / count, 1000 * count / (sum.scene + sum.post)));
+  say("  mean                           " + line({sum.scene / count, sum.post / count}));
 }
 
 void renderMoments(Production& production, HandDrivenClock& clock, const FrameOptions& options) {
@@ -219,7 +225,10 @@ void renderMoments(Production& production, HandDrivenClock& clock, const FrameOp
       const Marker* marker = timeline.getMarkerAt(position);
       markers.push_back(marker ? marker->text : "");
     }
-    printFrameTimes(positions, timings, markers, options.benchmarkRepeats);
+    GraphicsContext& graphics = production.graphics();
+    CopyYardstick copy(graphics.device.Get(), graphics.context.Get(), options.width,
+                       options.height, [&] { renderer.backBuffer().waitForDevice(); });
+    printFrameTimes(positions, timings, markers, options.benchmarkRepeats, copy.milliseconds());
   }
 }
 

@@ -17,6 +17,11 @@ Texture2D image : register(t1);
 float4 p(QuadOutput input) : SV_Target0
 {
     float4 under = picture.Load(pixelOf(input));
+    // At rest (opacity 0, most of the production) the image is not even read.
+    if (opacity <= 0.0)
+    {
+        return under;
+    }
     float4 over = image.SampleLevel(linearSampler, pixelUv(input), 0);
     float coverage = saturate(over.a * opacity);
     return float4(lerp(under.rgb, over.rgb, coverage), under.a);

@@ -126,8 +126,23 @@ float grainAt(float2 pixel, float3 value)
 float4 p(QuadOutput input) : SV_Target0
 {
     float2 pixel = floor(input.position.xy);
-    float3 colour = glitched(pixel);
-    float3 value = lerp(linearToSrgb(colour), grade(colour), gradeAmount);
+    // Without glitch (most of the production) no pixel moves: the pixel's own texel, with
+    // none of the glitch's hashing (an if, since ?: would evaluate both).
+    float3 colour;
+    if (max(glitchBlocks, max(glitchSplit, glitchTear)) > 0.0)
+    {
+        colour = glitched(pixel);
+    }
+    else
+    {
+        colour = source.Load(int3(pixel, 0)).rgb;
+    }
+    // The ungraded picture is only encoded when some of it shows.
+    float3 value = grade(colour);
+    if (gradeAmount != 1.0)
+    {
+        value = lerp(linearToSrgb(colour), value, gradeAmount);
+    }
     value += grainAt(pixel, value);
     value = lerp(value, 1.0, flash);
     return float4(srgbToLinear(value), 1.0);

@@ -21,7 +21,7 @@ Texture2D source : register(t0);
 float4 p(QuadOutput input) : SV_Target0
 {
     float2 uv = pixelUv(input);
-    float4 centre = source.SampleLevel(pointSampler, uv, 0);
+    float4 centre = source.Load(pixelOf(input));
     if (centre.a <= DOF_USED_ABOVE)
     {
         return centre;

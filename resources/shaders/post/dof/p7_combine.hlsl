@@ -14,7 +14,15 @@ float4 p(QuadOutput input) : SV_Target0
     int3 pixel = pixelOf(input);
     float4 fine = finest.Load(pixel);
     float level = 3.0 * fine.a;
-    float3 colour = lerp(fine.rgb, middle.Load(pixel).rgb, saturate(level - 1.0));
-    colour = lerp(colour, widest.Load(pixel).rgb, saturate(level - 2.0));
+    // The coarser levels are read only where they show (most of a picture is near focus).
+    float3 colour = fine.rgb;
+    if (level > 1.0)
+    {
+        colour = lerp(colour, middle.Load(pixel).rgb, saturate(level - 1.0));
+    }
+    if (level > 2.0)
+    {
+        colour = lerp(colour, widest.Load(pixel).rgb, saturate(level - 2.0));
+    }
     return float4(colour, 1.0);
 }
