@@ -13,6 +13,7 @@
 #include <d3d11shader.h>
 #include <d3dcompiler.h>
 #include <gtest/gtest.h>
+#include <stb/stb_image.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include <stdexcept>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 namespace {
@@ -115,6 +117,57 @@ TEST_F(SceneDraw, LitCubeSeenFromItsCameraWithTheNearerFaceWinning) {
   const auto [tall, tallHeight] = redExtent(stretched);
   EXPECT_NEAR(wide / 320.0, tall / 320.0, 2.0 / 320);
   EXPECT_NEAR(wideHeight / 180.0, tallHeight / 256.0, 2.0 / 180);
+}
+
+// A sun lamp above a cube, made and rendered by Blender (tests/data/make_sun_cube.py): the
+// faces Blender's render lights are the ones the scene program lights, pixel by pixel.
+TEST_F(SceneDraw, DirectionalLightLightsTheFacesBlenderLights) {
+  int width = 0, height = 0, channels = 0;
+  stbi_uc* reference = stbi_load(toUtf8(sceneFile("sun-cube-blender.png")).c_str(), &width,
+                                 &height, &channels, 4);
+  ASSERT_NE(reference, nullptr) << "sun-cube-blender.png: " << stbi_failure_reason();
+  const std::vector<std::uint8_t> blender(reference, reference + std::size_t(width) * height * 4);
+  stbi_image_free(reference);
+  ASSERT_EQ(width, canvas.width);
+  ASSERT_EQ(height, canvas.height);
+
+  Scene scene(device, "sun cube");
+  scene.load(sceneFile("sun-cube.dae"));
+  ASSERT_EQ(scene.lights.size(), 1u);
+  ASSERT_FALSE(scene.lights[0].isPoint);
+  const Picture picture = drawn(scene, "Camera", 0.0);
+  canvas.save(picture, "scene-sun-cube");
+
+  // Blender's unlit face is black (no world light, no bounces) on a transparent ground; ours
+  // keeps the ambient light assimp gives a Lambert material, far below a lit face.
+  std::size_t both = 0, agreeing = 0, lit = 0, onlyOne = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* theirs = &blender[(std::size_t(y) * width + x) * 4];
+      const std::uint8_t* ours = picture.at(x, y);
+      const bool theirsCovered = theirs[3] > 128;
+      const bool oursCovered =
+          ours[0] != kClear[0] || ours[1] != kClear[1] || ours[2] != kClear[2];
+      if (theirsCovered != oursCovered) {
+        ++onlyOne;
+        continue;
+      }
+      if (!theirsCovered) {
+        continue;
+      }
+      ++both;
+      const bool theirsLit = theirs[0] > 60;
+      lit += theirsLit;
+      agreeing += theirsLit == (ours[0] > 150);
+    }
+  }
+  ASSERT_GT(both, 1500u) << "the cube is not where Blender's camera sees it";
+  // Blender's render is anti-aliased and ours is not: the outlines may differ by a pixel.
+  EXPECT_LT(double(onlyOne) / both, 0.06) << "the outlines differ";
+  EXPECT_GT(double(lit) / both, 0.3);  // both kinds of face are in view
+  EXPECT_LT(double(lit) / both, 0.9);
+  EXPECT_GT(double(agreeing) / both, 0.97)
+      << agreeing << " of " << both << " pixels lit or unlit as in Blender's render";
 }
 
 TEST_F(SceneDraw, ProgramConstantsMatchTheBuffersByteForByte) {
