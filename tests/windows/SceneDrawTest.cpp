@@ -119,6 +119,24 @@ TEST_F(SceneDraw, LitCubeSeenFromItsCameraWithTheNearerFaceWinning) {
   EXPECT_NEAR(wideHeight / 180.0, tallHeight / 256.0, 2.0 / 180);
 }
 
+// The same scene below one node that turns and moves it (moved-root.dae): its meshes, its
+// cameras (with and without a channel) and its point light move together, so through its own
+// cameras it looks as it does unmoved.
+TEST_F(SceneDraw, ANodeAboveEverythingMovesCamerasAndLightsWithTheMeshes) {
+  Scene plain(device, "lit cube");
+  plain.load(sceneFile("lit-cube.dae"));
+  Scene moved(device, "moved root");
+  moved.load(sceneFile("moved-root.dae"));
+  for (const char* camera : {"Camera", "Still"}) {
+    SCOPED_TRACE(camera);
+    const Picture expected = drawn(plain, camera, 0.0);
+    const Picture picture = drawn(moved, camera, 0.0);
+    canvas.save(picture, std::string("scene-moved-root-") + camera);
+    EXPECT_GT(covered(picture), 0.2);
+    EXPECT_LE(testing::largestDifference(picture, expected), 2);
+  }
+}
+
 // A sun lamp above a cube, made and rendered by Blender (tests/data/make_sun_cube.py): the
 // faces Blender's render lights are the ones the scene program lights, pixel by pixel.
 TEST_F(SceneDraw, DirectionalLightLightsTheFacesBlenderLights) {
