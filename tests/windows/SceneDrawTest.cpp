@@ -17,7 +17,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <stdexcept>
 #include <map>
 #include <string>
@@ -289,6 +292,79 @@ TEST_F(SceneDraw, FilesFromOtherExportersDrawAPicture) {
     canvas.save(picture, std::string("scene-") + model);
     EXPECT_GT(covered(picture), 0.01) << "less than 1% of the picture drawn";
   }
+}
+
+// Every Collada file of assimp's own tests either draws (through its first camera or the
+// overview, lit by its lights or the camera light) or is refused with a message naming the
+// scene, the file and the reason. The ones that draw go on a contact sheet in file order
+// (artifacts/scene-other-exporters.png), listed with the refusals in
+// scene-other-exporters.txt, for people to look at.
+TEST_F(SceneDraw, EveryFileOfAssimpsTestsDrawsOrIsRefusedWithAReason) {
+  constexpr int kColumns = 5;
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(assimpModel(""))) {
+    std::wstring extension = entry.path().extension().wstring();
+    for (wchar_t& c : extension) c = wchar_t(std::towlower(c));
+    if (extension == L".dae" || extension == L".zae") {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 25u);
+  std::vector<Picture> tiles;
+  std::string list;
+  for (const std::filesystem::path& file : files) {
+    const std::string name = toUtf8(file.filename().wstring());
+    SCOPED_TRACE(name);
+    Scene scene(device, name);
+    try {
+      scene.load(file.wstring());
+    } catch (const std::exception& error) {
+      const std::string message = error.what();
+      EXPECT_NE(message.find(toUtf8(file.wstring())), std::string::npos) << message;
+      list += name + ": refused: " + message + "\n";
+      continue;
+    }
+    Assimp::Importer importer;
+    const aiScene* source = importer.ReadFile(toUtf8(file.wstring()), 0);
+    const std::string camera =
+        source && source->mNumCameras > 0 ? source->mCameras[0]->mName.C_Str() : "";
+    const double time =
+        scene.channels.empty() ? 0.0 : 0.5 * (scene.minKeyTime + scene.maxKeyTime);
+    const Picture picture = drawn(scene, camera, time);
+    const double share = covered(picture);
+    if (scene.meshes.empty()) {
+      // Cameras or lights alone (assimp's stand-in bone pyramids are off): nothing to see.
+      EXPECT_EQ(share, 0.0);
+      list += name + ": no meshes, nothing drawn\n";
+      continue;
+    }
+    // A file's own camera shows its meshes. The overview (along +z, y up) shows a flat
+    // polygon in a plane along z edge-on, and a sparse chain of small boxes as specks, so
+    // its share is listed, not required.
+    if (!camera.empty()) {
+      EXPECT_GT(share, 0.01) << "less than 1% of the picture drawn";
+    }
+    list += name + ": drawn, tile " + std::to_string(tiles.size() + 1) + " through " +
+            (camera.empty() ? std::string("the overview") : "camera '" + camera + "'") +
+            ", " + std::to_string(int(share * 1000 + 0.5) / 10.0).substr(0, 4) +
+            "% of the picture\n";
+    tiles.push_back(picture);
+  }
+  const int rows = int(tiles.size() + kColumns - 1) / kColumns;
+  Picture sheet(kColumns * (canvas.width + 4), rows * (canvas.height + 4));
+  for (std::size_t t = 0; t < tiles.size(); ++t) {
+    const int left = int(t % kColumns) * (canvas.width + 4) + 2;
+    const int top = int(t / kColumns) * (canvas.height + 4) + 2;
+    for (int y = 0; y < canvas.height; ++y) {
+      std::copy_n(tiles[t].at(0, y), canvas.width * 4, sheet.at(left, top + y));
+    }
+  }
+  for (std::size_t i = 3; i < sheet.rgba.size(); i += 4) sheet.rgba[i] = 255;
+  ASSERT_TRUE(testing::writePng(testing::artifactsFolder() + L"/scene-other-exporters.png", sheet));
+  std::ofstream(std::filesystem::path(testing::artifactsFolder()) / "scene-other-exporters.txt")
+      << list;
+  std::cout << list;
 }
 
 // The production's own scenes, made with Blender: each draws a picture through every camera
