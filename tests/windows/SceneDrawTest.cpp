@@ -187,6 +187,8 @@ TEST_F(SceneDraw, DirectionalLightLightsTheFacesBlenderLights) {
   EXPECT_LT(double(onlyOne) / both, 0.06) << "the outlines differ";
   EXPECT_GT(double(lit) / both, 0.3);  // both kinds of face are in view
   EXPECT_LT(double(lit) / both, 0.9);
+  std::cout << agreeing << " of " << both << " pixels of the cube lit or unlit as in Blender's "
+            << "render; " << onlyOne << " drawn by one of the two only\n";
   EXPECT_GT(double(agreeing) / both, 0.97)
       << agreeing << " of " << both << " pixels lit or unlit as in Blender's render";
 }
