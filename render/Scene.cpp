@@ -75,6 +75,7 @@ void Scene::load(const std::wstring& path) {
   importAnimations(*file);
   importNodes(*file);
   worldMatrices.assign(nodes.size(), Matrix::identity());
+  meshMatrices.assign(nodes.size(), Matrix::identity());
   importCamera(*file);
   placeLightsOnNodes();
   createConstantBuffers();
@@ -251,7 +252,7 @@ void Scene::importNodes(const aiScene& file) {
     node.name = source.mName.C_Str();
     node.parent = next.parent;
     node.local = conversion::rowVectorMatrix(
-        next.parent < 0 ? conversion::uprightRoot(source.mTransformation) : source.mTransformation);
+        next.parent < 0 ? conversion::rootPlacement(source.mTransformation) : source.mTransformation);
     if (const auto found = lastChannel.find(node.name); found != lastChannel.end()) {
       node.channel = found->second;
     }
@@ -325,7 +326,7 @@ void Scene::draw(ID3D11DeviceContext* context, const std::string& camera, double
   context->PSSetConstantBuffers(1, 1, lightBuffers);
   for (const auto& [index, node] : nodes) {
     for (const std::uint32_t meshIndex : node.meshIndices) {
-      drawMesh(context, meshes[meshIndex], worldMatrices[index], view);
+      drawMesh(context, meshes[meshIndex], meshMatrices[index], view);
     }
   }
 }

@@ -66,6 +66,11 @@ Matrix withoutScale(Matrix transform) {
 
 }  // namespace
 
+const Matrix SceneAnimation::kFromVertexAxes{{{1, 0, 0, 0},
+                                               {0, 0, 1, 0},
+                                               {0, -1, 0, 0},
+                                               {0, 0, 0, 1}}};
+
 SceneAnimation::SceneAnimation(std::string name) : name(std::move(name)) {}
 
 std::int32_t SceneAnimation::findChannel(std::string_view nodeName) const {
@@ -115,25 +120,28 @@ CameraView SceneAnimation::prepareFrame(std::string_view camera, double time,
 }
 
 void SceneAnimation::updateWorldMatrices(double time) {
-  if (worldMatrices.size() != nodes.size() || belowRoot.size() != nodes.size()) {
+  if (worldMatrices.size() != nodes.size() || meshMatrices.size() != nodes.size()) {
     // Only after an import: sized once, then rewritten in place every frame.
     worldMatrices.assign(nodes.size(), Matrix::identity());
-    belowRoot.assign(nodes.size(), Matrix::identity());
-    rootOf.assign(nodes.size(), 0);
+    meshMatrices.assign(nodes.size(), Matrix::identity());
   }
   for (auto& [index, node] : nodes) {
     const Matrix local = localTransform(node, time);
     // Pre-order numbering puts every parent before its children.
-    if (node.parent < 0 || node.parent >= index) {
-      rootOf[index] = index;
-      belowRoot[index] = Matrix::identity();
-      worldMatrices[index] = local;
-      continue;
-    }
-    rootOf[index] = rootOf[node.parent];
-    belowRoot[index] = local * belowRoot[node.parent];
-    worldMatrices[index] = worldMatrices[rootOf[index]] * belowRoot[index];
+    const bool root = node.parent < 0 || node.parent >= index;
+    worldMatrices[index] = root ? local : local * worldMatrices[node.parent];
+    meshMatrices[index] = kFromVertexAxes * worldMatrices[index];
   }
+}
+
+Matrix SceneAnimation::parentPlacement(std::string_view nodeName) const {
+  for (const auto& [index, node] : nodes) {
+    if (node.name == nodeName) {
+      const bool root = node.parent < 0 || node.parent >= index;
+      return root ? Matrix::identity() : withoutScale(worldMatrices[node.parent]);
+    }
+  }
+  return Matrix::identity();
 }
 
 Matrix SceneAnimation::localTransform(SceneNode& node, double time) const {
@@ -149,9 +157,8 @@ Matrix SceneAnimation::localTransform(SceneNode& node, double time) const {
 Matrix SceneAnimation::cameraMatrix(std::string_view camera, double time) {
   const std::int32_t channel = findChannel(camera);
   if (channel != -1) {
-    return evaluateCamera(channels.at(channel), time);
+    return evaluateCamera(channels.at(channel), time) * parentPlacement(camera);
   }
-  // Like a channel, the node's own transform places the camera, without its parents'.
   for (const auto& [index, node] : nodes) {
     if (node.name == camera) {
       if (firstReport(camera)) {
@@ -160,7 +167,7 @@ Matrix SceneAnimation::cameraMatrix(std::string_view camera, double time) {
             "camera node's own placement",
             name, camera);
       }
-      return withoutScale(node.local);
+      return withoutScale(node.local) * parentPlacement(camera);
     }
   }
   if (firstReport(camera)) {
@@ -177,7 +184,7 @@ Matrix SceneAnimation::overview() const {
   for (const auto& [index, node] : nodes) {
     for (const std::uint32_t mesh : node.meshIndices) {
       if (mesh < meshBounds.size()) {
-        scene.add(meshBounds[mesh].transformed(worldMatrices[index]));
+        scene.add(meshBounds[mesh].transformed(meshMatrices[index]));
       }
     }
   }
@@ -215,7 +222,9 @@ void SceneAnimation::placeLights(LightConstants& constants) const {
     if (light.node == nullptr) {
       continue;
     }
-    const Float4 origin = light.isPoint ? Float4{0, 0, 0, 1} : Float4{0, -1, 0, 0};
+    const Float3& towards = light.towardsLight;
+    const Float4 origin =
+        light.isPoint ? Float4{0, 0, 0, 1} : Float4{towards.x, towards.y, towards.z, 0};
     LightConstants::Light& entry = constants.lights[count++];
     entry.lightVector = origin * worldMatrices[light.node->index];
     entry.lightColor = light.color;
@@ -235,8 +244,7 @@ void SceneAnimation::clearAnimation() {
   nodes.clear();
   channels.clear();
   worldMatrices.clear();
-  belowRoot.clear();
-  rootOf.clear();
+  meshMatrices.clear();
   reportedCameras.clear();
 }
 

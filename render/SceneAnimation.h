@@ -58,15 +58,14 @@ public:
 
   // Steps of prepareFrame, in its order.
   //
-  // World matrices: the root's transform (the file's unit and up-axis conversion) acts first,
-  // on the mesh's own coordinates, where it undoes the axis conversion the import gives every
-  // vertex; the nodes below it then act child first, parent last, as in the file. For the
-  // root's children this is root x local.
+  // World matrices: every node's transform acts child first, parent last, the root's (its
+  // placement, without the file's unit) last of all, for meshes, cameras and lights alike.
+  // A mesh's matrix first turns its vertices from the scene axes back into the file's.
   void updateWorldMatrices(double time);
-  // The camera's transform: its channel's at time; for a name without a channel the node's
-  // own transform from the file (unscaled); for a name no node has, a view from in front of
-  // the whole scene (along +z, y up, everything in the field of view). A camera without a
-  // channel is reported once.
+  // The camera's transform: its channel's at time, else the node's own transform from the
+  // file; unscaled, under its parents' transforms (unscaled too). For a name no node or
+  // channel has, a view from in front of the whole scene (along +z, y up, everything in the
+  // field of view). A camera without a channel is reported once.
   Matrix cameraMatrix(std::string_view camera, double time);
   Matrix projection() const;
   void placeLights(LightConstants& constants) const;
@@ -84,7 +83,11 @@ public:
   std::map<std::int32_t, AnimationChannel> channels;
   std::map<std::int32_t, SceneNode> nodes;
   std::vector<SceneLight> lights;
+  // The vertices' scene axes (x, z, -y) turned back into the file's (x, y, z).
+  static const Matrix kFromVertexAxes;
+
   std::vector<Matrix> worldMatrices;  // one per node index, 16-byte aligned
+  std::vector<Matrix> meshMatrices;   // per node: kFromVertexAxes x its world matrix
   std::vector<Bounds> meshBounds;     // one per mesh, in the mesh's own coordinates
 
 private:
@@ -97,10 +100,8 @@ private:
   Matrix overview() const;
 
   std::set<std::string, std::less<>> reportedCameras;
-  // Per node: the product of the transforms from the node up to (not including) its root,
-  // child first; and the index of that root.
-  std::vector<Matrix> belowRoot;
-  std::vector<std::int32_t> rootOf;
+  // The world matrix of the named node's parent, without scale; identity for none.
+  Matrix parentPlacement(std::string_view nodeName) const;
 };
 
 }  // namespace ostrel

@@ -173,6 +173,14 @@ SceneLight light(const aiLight& source) {
                         source.mAttenuationQuadratic};
   result.isPoint =
       source.mType != aiLightSource_UNDEFINED && source.mType != aiLightSource_DIRECTIONAL;
+  // assimp gives the way the light shines in the node's axes as the file has them; the
+  // left-handed conversion turns the nodes but not the lights, so mirror z here, then point
+  // back towards the light.
+  const aiVector3D& shines = source.mDirection;
+  const float length = std::sqrt(shines.x * shines.x + shines.y * shines.y + shines.z * shines.z);
+  if (std::isfinite(length) && length > 0.0f) {
+    result.towardsLight = {-shines.x / length, -shines.y / length, shines.z / length};
+  }
   return result;
 }
 
@@ -210,17 +218,12 @@ Matrix rowVectorMatrix(const aiMatrix4x4& m) {
            {m.a4, m.b4, m.c4, m.d4}}};
 }
 
-aiMatrix4x4 uprightRoot(const aiMatrix4x4& root) {
+aiMatrix4x4 rootPlacement(const aiMatrix4x4& root) {
   aiVector3D scale;
   aiQuaternion rotation;
   aiVector3D position;
   root.Decompose(scale, rotation, position);
-  const aiMatrix4x4 unscaled(aiVector3D(1, 1, 1), rotation, position);
-  const aiMatrix4x4 zUpTurn(1, 0, 0, 0,
-                            0, 0, -1, 0,
-                            0, 1, 0, 0,
-                            0, 0, 0, 1);
-  return unscaled * zUpTurn;
+  return aiMatrix4x4(aiVector3D(1, 1, 1), rotation, position);
 }
 
 }  // namespace ostrel::sceneconversion

@@ -64,11 +64,10 @@ AnimationChannel channel(const aiNodeAnim& source, std::int32_t index, double du
 // The file's column-vector matrix as a row-vector one (its transpose).
 Matrix rowVectorMatrix(const aiMatrix4x4& m);
 
-// The root node's transform for a file read without assimp's own up-axis turn: without the
-// file's unit scale, and with the turn assimp gives the root of a Z-up file ((x, y, z) ->
-// (x, -z, y) once left-handed). The vertex conversion undoes exactly this turn, so that the
-// meshes, cameras and lights of any file share the file's own space and units, whatever up
-// axis and unit it declares (Blender's files are Z-up in metres and read as assimp reads them).
-aiMatrix4x4 uprightRoot(const aiMatrix4x4& root);
+// The root node's transform for a file read without assimp's own up-axis turn, without the
+// file's unit scale: the parent of everything, so that the meshes, cameras and lights of any
+// file share the file's own space and units, whatever up axis and unit it declares
+// (Blender's files are Z-up in metres and read as assimp reads them).
+aiMatrix4x4 rootPlacement(const aiMatrix4x4& root);
 
 }  // namespace ostrel::sceneconversion

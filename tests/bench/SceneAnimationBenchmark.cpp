@@ -65,7 +65,7 @@ float frame(SceneAnimation& scene, double time, LightConstants& lights,
   float sum = 0;
   for (const auto& [index, node] : scene.nodes) {
     for (std::size_t m = 0; m < node.meshIndices.size(); ++m) {
-      constants.world = scene.worldMatrices[index];
+      constants.world = scene.meshMatrices[index];
       constants.worldViewProjection = constants.world * view.viewProjection;
       sum += constants.worldViewProjection.m[3][3];
     }

@@ -112,21 +112,32 @@ protected:
   LightConstants lights{};
 };
 
-TEST_F(SceneFrame, ChildrenActBeforeTheirParentsBelowTheRoot) {
-  // The root turns a quarter about z; below it "arm" is turned a quarter and moved up 5, and
-  // "hand" sits 1 along the arm's x.
-  addNode(node(0, "root", -1, rotationMatrix(aboutZ(kPi / 2))));
+TEST_F(SceneFrame, ChildrenActBeforeTheirParentsAndTheRootLast) {
+  // The root turns a quarter about z and moves 10 along x; below it "arm" is turned a
+  // quarter and moved up 5, and "hand" sits 1 along the arm's x; a camera and a directional
+  // light hang on the arm.
+  addNode(node(0, "root", -1, rotationMatrix(aboutZ(kPi / 2)) * Matrix::translation({10, 0, 0})));
   addNode(node(1, "arm", 0, rotationMatrix(aboutZ(kPi / 2)) * Matrix::translation({0, 5, 0})));
   addNode(node(2, "hand", 1, Matrix::translation({1, 0, 0})));
-  scene.worldMatrices.assign(3, Matrix::identity());  // as an import leaves them
+  addNode(node(3, "eye", 1, Matrix::translation({0, 0, 2})));
+  scene.worldMatrices.assign(4, Matrix::identity());  // as an import leaves them
   scene.updateWorldMatrices(0.0);
-  // The root's children: root x local. The root acts first, on the node's own coordinates.
-  expectPoint(origin(scene.worldMatrices[1]), {0, 5, 0}, "arm");
-  // The hand: 1 along x, turned by the arm to (0, 1), moved up to (0, 6).
-  expectPoint(origin(scene.worldMatrices[2]), {0, 6, 0}, "hand");
-  // A point of the hand's mesh: turned by the root to (0, 1), moved along the hand to
-  // (1, 1), turned by the arm to (-1, 1) and moved up to (-1, 6).
-  expectPoint(Float4{1, 0, 0, 1} * scene.worldMatrices[2], {-1, 6, 0}, "hand's mesh");
+  // The arm: up 5, turned by the root to (-5, 0), moved to (5, 0).
+  expectPoint(origin(scene.worldMatrices[1]), {5, 0, 0}, "arm");
+  // The hand: 1 along x, turned by the arm to (0, 1), moved up to (0, 6), then by the root
+  // to (-6, 0) and (4, 0).
+  expectPoint(origin(scene.worldMatrices[2]), {4, 0, 0}, "hand");
+  // A mesh's vertices come in scene axes: (1, 0, -1) is the file's (1, 1, 0), moved along
+  // the hand to (2, 1), turned by the arm to (-1, 2), up to (-1, 7), by the root to (-7, -1)
+  // and (3, -1).
+  expectPoint(Float4{1, 0, -1, 1} * scene.meshMatrices[2], {3, -1, 0}, "hand's mesh");
+  // A camera node without a channel, and a light, sit under the same parents.
+  expectPoint(origin(scene.cameraMatrix("eye", 0.0)), {5, 0, 2}, "camera");
+  scene.lights.push_back({{1, 1, 1, 0}, {1, 0, 0}, false, "hand", &scene.nodes.at(2),
+                          {1, 0, 0}});
+  scene.placeLights(lights);
+  expectPoint(lights.lights[0].lightVector, {-1, 0, 0}, "towards the light, turned twice");
+  EXPECT_EQ(lights.lights[0].lightVector.w, 0.0f);
 }
 
 TEST_F(SceneFrame, AChannelMovesItsNodeAndTheLastMatchingChannelWins) {
@@ -164,10 +175,11 @@ TEST_F(SceneFrame, CameraWithoutChannelUsesItsNodeElseAnOverviewAndSaysSoOnce) {
   testing::LogCapture log;
   Matrix placed = Matrix::translation({3, 4, 5});
   placed.m[0][0] = placed.m[1][1] = placed.m[2][2] = 3.0f;  // scaled: drawn unscaled
-  // The node's own transform, as a channel would give it: the root's takes no part.
+  // The node's own transform, as a channel would give it, under the root's quarter turn.
   addNode(node(0, "root", -1, rotationMatrix(aboutZ(kPi / 2))));
   addNode(node(1, "Still", 0, placed));
-  // A box from (-1, -1, -1) to (1, 1, 1) drawn at (10, 0, 0) by a node below the root.
+  // A box from (-1, -1, -1) to (1, 1, 1) drawn at (10, 0, 0) by a node below the root, so at
+  // (0, 10, 0).
   scene.meshBounds.push_back({{-1, -1, -1}, {1, 1, 1}});
   SceneNode box = node(2, "Box", 0, Matrix::translation({10, 0, 0}));
   box.meshIndices = {0};
@@ -175,10 +187,10 @@ TEST_F(SceneFrame, CameraWithoutChannelUsesItsNodeElseAnOverviewAndSaysSoOnce) {
   scene.fieldOfView = 2 * std::asin(0.5f);  // sin(half angle) = 0.5
   for (int frame = 0; frame < 3; ++frame) {
     const CameraView view = scene.prepareFrame("Still", frame, lights);
-    expectPoint(view.cameraPosition, {3, 4, 5}, "node's placement");
+    expectPoint(view.cameraPosition, {-4, 3, 5}, "node's placement, turned by the root");
     const CameraView overview = scene.prepareFrame("Nowhere", frame, lights);
     // Back from the box's centre by twice its radius (sqrt 3), looking along +z.
-    expectPoint(overview.cameraPosition, {10, 0, -2 * std::sqrt(3.0f)}, "overview");
+    expectPoint(overview.cameraPosition, {0, 10, -2 * std::sqrt(3.0f)}, "overview");
   }
   EXPECT_EQ(rowLength(scene.cameraMatrix("Still", 0.0), 1), 1.0f);
   EXPECT_EQ(scene.cameraMatrix("Nowhere", 0.0).m[2][2], 1.0f);
@@ -211,7 +223,7 @@ TEST_F(SceneFrame, FirstEightPlacedLightsAreUploadedInFileOrder) {
   }
   expectPoint(lights.lights[0].lightVector, {1, 0, 0}, "point light at its node");
   EXPECT_EQ(lights.lights[0].lightVector.w, 1.0f);
-  expectPoint(lights.lights[1].lightVector, {0, -1, 0}, "directional along the node's -y");
+  expectPoint(lights.lights[1].lightVector, {0, 0, -1}, "directional: towards its node's -z");
   EXPECT_EQ(lights.lights[1].lightVector.w, 0.0f);
   EXPECT_EQ(lights.lights[7].lightAttenuation.z, 0.25f);
 }

@@ -14,6 +14,9 @@ this only to change them):
 - odd-camera.dae: a camera with a vertical angle only (assimp then reports a horizontal one of
   less than a degree) and a near plane at 0, neither of which can be drawn with.
 - broken.dae: lit-cube.dae cut off in the middle.
+- moved-root.dae: lit-cube.dae's nodes, camera channel included, below one node "Root" that
+  turns them 30 degrees about z and about x and moves them by (3, -2, 1.5), as exporters that
+  wrap a scene in one top node write it: through its camera it looks like lit-cube.dae.
 """
 
 import math
@@ -152,8 +155,13 @@ def document(up_axis, libraries, nodes):
             '<scene><instance_visual_scene url="#Scene"/></scene></COLLADA>\n')
 
 
-def lit_cube():
+def lit_cube(root=None):
     view = camera_looking_along_y(0, -6, 0)
+    def wrapped(nodes):
+        if root is None:
+            return nodes
+        return [f'<node id="Root" name="Root" type="NODE"><matrix sid="transform">'
+                f'{numbers(root)}</matrix>{"".join(nodes)}</node>']
     return document("Z_UP", [
         ("library_cameras", [camera("Camera"), camera("Still")]),
         ("library_lights", [light("Lamp", "point", (1.2, 1.2, 1.2), (1, 0, 0.002))]),
@@ -163,14 +171,26 @@ def lit_cube():
         ("library_geometries", [cube_geometry("NearCubeShape", "Red-material"),
                                 cube_geometry("FarCubeShape", "Blue-material")]),
         ("library_animations", [matrix_animation("Camera-anim", "Camera", [0, 1], [view, view])]),
-    ], [
+    ], wrapped([
         node("Camera", view, '<instance_camera url="#Camera-camera"/>'),
         node("Still", view, '<instance_camera url="#Still-camera"/>'),
         node("Lamp", translation(2, -5, 3), '<instance_light url="#Lamp-light"/>'),
         node("NearCube", translation(0, 0, 0), geometry_instance("NearCubeShape", "Red")),
         node("FarCube", [2.5, 0, 0, 0, 0, 2.5, 0, 4, 0, 0, 2.5, 0, 0, 0, 0, 1],
              geometry_instance("FarCubeShape", "Blue")),
-    ])
+    ]))
+
+
+def moved_root():
+    # Column vectors, as Collada writes them: a turn about x, then about z, then the move.
+    c, s = math.cos(math.radians(30)), math.sin(math.radians(30))
+    about_z = [[c, -s, 0], [s, c, 0], [0, 0, 1]]
+    about_x = [[1, 0, 0], [0, c, -s], [0, s, c]]
+    turn = [[sum(about_z[i][k] * about_x[k][j] for k in range(3)) for j in range(3)]
+            for i in range(3)]
+    move = [3, -2, 1.5]
+    root = [v for i in range(3) for v in turn[i] + [move[i]]] + [0, 0, 0, 1]
+    return lit_cube([round(v, 6) for v in root])
 
 
 def triangle():
@@ -236,7 +256,7 @@ def odd_camera():
 def main():
     os.makedirs(HERE, exist_ok=True)
     files = {"lit-cube.dae": lit_cube(), "triangle.dae": triangle(), "clips.dae": clips(),
-             "odd-camera.dae": odd_camera()}
+             "odd-camera.dae": odd_camera(), "moved-root.dae": moved_root()}
     for name, text in files.items():
         with open(os.path.join(HERE, name), "w", encoding="utf-8", newline="\n") as f:
             f.write(text)

@@ -13,13 +13,18 @@
 #include <d3d11shader.h>
 #include <d3dcompiler.h>
 #include <gtest/gtest.h>
+#include <stb/stb_image.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <stdexcept>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 namespace {
@@ -115,6 +120,77 @@ TEST_F(SceneDraw, LitCubeSeenFromItsCameraWithTheNearerFaceWinning) {
   const auto [tall, tallHeight] = redExtent(stretched);
   EXPECT_NEAR(wide / 320.0, tall / 320.0, 2.0 / 320);
   EXPECT_NEAR(wideHeight / 180.0, tallHeight / 256.0, 2.0 / 180);
+}
+
+// The same scene below one node that turns and moves it (moved-root.dae): its meshes, its
+// cameras (with and without a channel) and its point light move together, so through its own
+// cameras it looks as it does unmoved.
+TEST_F(SceneDraw, ANodeAboveEverythingMovesCamerasAndLightsWithTheMeshes) {
+  Scene plain(device, "lit cube");
+  plain.load(sceneFile("lit-cube.dae"));
+  Scene moved(device, "moved root");
+  moved.load(sceneFile("moved-root.dae"));
+  for (const char* camera : {"Camera", "Still"}) {
+    SCOPED_TRACE(camera);
+    const Picture expected = drawn(plain, camera, 0.0);
+    const Picture picture = drawn(moved, camera, 0.0);
+    canvas.save(picture, std::string("scene-moved-root-") + camera);
+    EXPECT_GT(covered(picture), 0.2);
+    EXPECT_LE(testing::largestDifference(picture, expected), 2);
+  }
+}
+
+// A sun lamp above a cube, made and rendered by Blender (tests/data/make_sun_cube.py): the
+// faces Blender's render lights are the ones the scene program lights, pixel by pixel.
+TEST_F(SceneDraw, DirectionalLightLightsTheFacesBlenderLights) {
+  int width = 0, height = 0, channels = 0;
+  stbi_uc* reference = stbi_load(toUtf8(sceneFile("sun-cube-blender.png")).c_str(), &width,
+                                 &height, &channels, 4);
+  ASSERT_NE(reference, nullptr) << "sun-cube-blender.png: " << stbi_failure_reason();
+  const std::vector<std::uint8_t> blender(reference, reference + std::size_t(width) * height * 4);
+  stbi_image_free(reference);
+  ASSERT_EQ(width, canvas.width);
+  ASSERT_EQ(height, canvas.height);
+
+  Scene scene(device, "sun cube");
+  scene.load(sceneFile("sun-cube.dae"));
+  ASSERT_EQ(scene.lights.size(), 1u);
+  ASSERT_FALSE(scene.lights[0].isPoint);
+  const Picture picture = drawn(scene, "Camera", 0.0);
+  canvas.save(picture, "scene-sun-cube");
+
+  // Blender's unlit face is black (no world light, no bounces) on a transparent ground; ours
+  // keeps the ambient light assimp gives a Lambert material, far below a lit face.
+  std::size_t both = 0, agreeing = 0, lit = 0, onlyOne = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t* theirs = &blender[(std::size_t(y) * width + x) * 4];
+      const std::uint8_t* ours = picture.at(x, y);
+      const bool theirsCovered = theirs[3] > 128;
+      const bool oursCovered =
+          ours[0] != kClear[0] || ours[1] != kClear[1] || ours[2] != kClear[2];
+      if (theirsCovered != oursCovered) {
+        ++onlyOne;
+        continue;
+      }
+      if (!theirsCovered) {
+        continue;
+      }
+      ++both;
+      const bool theirsLit = theirs[0] > 60;
+      lit += theirsLit;
+      agreeing += theirsLit == (ours[0] > 150);
+    }
+  }
+  ASSERT_GT(both, 1500u) << "the cube is not where Blender's camera sees it";
+  // Blender's render is anti-aliased and ours is not: the outlines may differ by a pixel.
+  EXPECT_LT(double(onlyOne) / both, 0.06) << "the outlines differ";
+  EXPECT_GT(double(lit) / both, 0.3);  // both kinds of face are in view
+  EXPECT_LT(double(lit) / both, 0.9);
+  std::cout << agreeing << " of " << both << " pixels of the cube lit or unlit as in Blender's "
+            << "render; " << onlyOne << " drawn by one of the two only\n";
+  EXPECT_GT(double(agreeing) / both, 0.97)
+      << agreeing << " of " << both << " pixels lit or unlit as in Blender's render";
 }
 
 TEST_F(SceneDraw, ProgramConstantsMatchTheBuffersByteForByte) {
@@ -218,6 +294,79 @@ TEST_F(SceneDraw, FilesFromOtherExportersDrawAPicture) {
     canvas.save(picture, std::string("scene-") + model);
     EXPECT_GT(covered(picture), 0.01) << "less than 1% of the picture drawn";
   }
+}
+
+// Every Collada file of assimp's own tests either draws (through its first camera or the
+// overview, lit by its lights or the camera light) or is refused with a message naming the
+// scene, the file and the reason. The ones that draw go on a contact sheet in file order
+// (artifacts/scene-other-exporters.png), listed with the refusals in
+// scene-other-exporters.txt, for people to look at.
+TEST_F(SceneDraw, EveryFileOfAssimpsTestsDrawsOrIsRefusedWithAReason) {
+  constexpr int kColumns = 5;
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(assimpModel(""))) {
+    std::wstring extension = entry.path().extension().wstring();
+    for (wchar_t& c : extension) c = wchar_t(std::towlower(c));
+    if (extension == L".dae" || extension == L".zae") {
+      files.push_back(entry.path());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 25u);
+  std::vector<Picture> tiles;
+  std::string list;
+  for (const std::filesystem::path& file : files) {
+    const std::string name = toUtf8(file.filename().wstring());
+    SCOPED_TRACE(name);
+    Scene scene(device, name);
+    try {
+      scene.load(file.wstring());
+    } catch (const std::exception& error) {
+      const std::string message = error.what();
+      EXPECT_NE(message.find(toUtf8(file.wstring())), std::string::npos) << message;
+      list += name + ": refused: " + message + "\n";
+      continue;
+    }
+    Assimp::Importer importer;
+    const aiScene* source = importer.ReadFile(toUtf8(file.wstring()), 0);
+    const std::string camera =
+        source && source->mNumCameras > 0 ? source->mCameras[0]->mName.C_Str() : "";
+    const double time =
+        scene.channels.empty() ? 0.0 : 0.5 * (scene.minKeyTime + scene.maxKeyTime);
+    const Picture picture = drawn(scene, camera, time);
+    const double share = covered(picture);
+    if (scene.meshes.empty()) {
+      // Cameras or lights alone (assimp's stand-in bone pyramids are off): nothing to see.
+      EXPECT_EQ(share, 0.0);
+      list += name + ": no meshes, nothing drawn\n";
+      continue;
+    }
+    // A file's own camera shows its meshes. The overview (along +z, y up) shows a flat
+    // polygon in a plane along z edge-on, and a sparse chain of small boxes as specks, so
+    // its share is listed, not required.
+    if (!camera.empty()) {
+      EXPECT_GT(share, 0.01) << "less than 1% of the picture drawn";
+    }
+    list += name + ": drawn, tile " + std::to_string(tiles.size() + 1) + " through " +
+            (camera.empty() ? std::string("the overview") : "camera '" + camera + "'") +
+            ", " + std::to_string(int(share * 1000 + 0.5) / 10.0).substr(0, 4) +
+            "% of the picture\n";
+    tiles.push_back(picture);
+  }
+  const int rows = int(tiles.size() + kColumns - 1) / kColumns;
+  Picture sheet(kColumns * (canvas.width + 4), rows * (canvas.height + 4));
+  for (std::size_t t = 0; t < tiles.size(); ++t) {
+    const int left = int(t % kColumns) * (canvas.width + 4) + 2;
+    const int top = int(t / kColumns) * (canvas.height + 4) + 2;
+    for (int y = 0; y < canvas.height; ++y) {
+      std::copy_n(tiles[t].at(0, y), canvas.width * 4, sheet.at(left, top + y));
+    }
+  }
+  for (std::size_t i = 3; i < sheet.rgba.size(); i += 4) sheet.rgba[i] = 255;
+  ASSERT_TRUE(testing::writePng(testing::artifactsFolder() + L"/scene-other-exporters.png", sheet));
+  std::ofstream(std::filesystem::path(testing::artifactsFolder()) / "scene-other-exporters.txt")
+      << list;
+  std::cout << list;
 }
 
 // The production's own scenes, made with Blender: each draws a picture through every camera
